@@ -26,6 +26,7 @@ enum VEK_NET_SUPPORT {
     VEK_NET_NOT_SUPPORTED = 2
 };
 
+// Outcome of the JSON-RPC security probing.
 enum SECURITY_STATUS {
     SECURITY_DISABLED = 0,
     SECURITY_HTTPS = 1,
@@ -33,6 +34,7 @@ enum SECURITY_STATUS {
     SECURITY_FULL = 3
 };
 
+// Progress of one file transfer; IN_PROGRESS comes with a percentage.
 enum FILE_TRANSFER_STATE {
     FILE_TRANSFER_IN_PROGRESS = 0,
     FILE_TRANSFER_FAILED = 1,
