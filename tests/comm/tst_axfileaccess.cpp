@@ -1,0 +1,597 @@
+// The transfer-tool runner with real child processes: the system's curl against
+// a small HTTP server on loopback, and the stub tools where a test must see the
+// command line or make the tool fail.
+#include "comm/axfileaccess.h"
+
+#include "testsandbox.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+// Answers curl's uploads to "/ardentix.cgi" and serves the files it holds by path.
+class FileServer : public QTcpServer
+{
+public:
+    QMap<QString, QByteArray> files;
+    QStringList authorizations;          // the Authorization header of every request
+    QByteArray uploadAnswer = "<html>File upload Success</html>";
+    QString address;
+
+    explicit FileServer(QObject *parent = nullptr) : QTcpServer(parent)
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { serve(socket); });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+private:
+    QMap<QTcpSocket *, QByteArray> pending;
+
+    void serve(QTcpSocket *socket)
+    {
+        QByteArray &request = pending[socket];
+        request += socket->readAll();
+        const int headerEnd = request.indexOf("\r\n\r\n");
+        if (headerEnd < 0)
+            return;
+        const QList<QByteArray> lines = request.left(headerEnd).split('\n');
+        QMap<QByteArray, QByteArray> headers;
+        for (int i = 1; i < lines.size(); ++i) {
+            const int colon = lines.at(i).indexOf(':');
+            headers.insert(lines.at(i).left(colon).trimmed().toLower(), lines.at(i).mid(colon + 1).trimmed());
+        }
+        const qsizetype bodyLength = headers.value("content-length").toLongLong();
+        if (headers.contains("expect") && request.size() == headerEnd + 4) {
+            socket->write("HTTP/1.1 100 Continue\r\n\r\n");
+            return;
+        }
+        if (request.size() < headerEnd + 4 + bodyLength)
+            return;
+        const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
+        const QByteArray body = request.mid(headerEnd + 4, bodyLength);
+        pending.remove(socket);
+        authorizations << QString::fromLatin1(headers.value("authorization"));
+
+        const QString path = QUrl::fromPercentEncoding(requestLine.value(1));
+        if (requestLine.value(0) == "POST" && path == "/ardentix.cgi") {
+            const QByteArray type = headers.value("content-type");
+            storeUpload(body, "--" + type.mid(type.indexOf("boundary=") + 9));
+            reply(socket, "200 OK", uploadAnswer);
+        } else if (requestLine.value(0) == "GET" && files.contains(path.mid(1))) {
+            reply(socket, "200 OK", files.value(path.mid(1)));
+        } else {
+            reply(socket, "404 Not Found", "no such file");
+        }
+    }
+
+    void storeUpload(const QByteArray &body, const QByteArray &boundary)
+    {
+        const int nameStart = body.indexOf("filename=\"") + 10;
+        const int nameEnd = body.indexOf("\"\r\n", nameStart);
+        const int dataStart = body.indexOf("\r\n\r\n", nameEnd) + 4;
+        const int dataEnd = body.indexOf("\r\n" + boundary, dataStart);
+        QByteArray name = body.mid(nameStart, nameEnd - nameStart);
+        name.replace("%22", "\"");
+        files.insert(QString::fromUtf8(name), body.mid(dataStart, dataEnd - dataStart));
+    }
+
+    static void reply(QTcpSocket *socket, const QByteArray &status, const QByteArray &body)
+    {
+        socket->write("HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size())
+                      + "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    }
+};
+
+QByteArray patternBytes(int size, int seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 31 + seed * 7 + i / 256) & 0xFF);
+    return bytes;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The stub's log: one list of arguments (and "stdin:" lines) per run.
+QList<QStringList> stubRuns(const QString &logPath)
+{
+    QList<QStringList> runs;
+    QStringList current;
+    const QStringList lines = QString::fromUtf8(readFile(logPath)).split('\n');
+    for (const QString &line : lines) {
+        if (line == "--") {
+            runs << current;
+            current.clear();
+        } else if (!line.isEmpty()) {
+            current << line;
+        }
+    }
+    return runs;
+}
+
+bool installStub(const QString &name)
+{
+    QDir().mkpath("bin");
+    return QFile::copy(QStringLiteral(AX_TESTS_SOURCE_DIR "/stubs/") + name, "bin/" + name);
+}
+
+ArdentixDevice deviceAt(const QString &address, const QString &user = QString(),
+                        const QString &password = QString())
+{
+    ArdentixDevice device;
+    device.ipAddress = QHostAddress(address);
+    device.username = user;
+    device.password = password;
+    return device;
+}
+
+// Every report of one signal_file_send_complete spy as "path=state".
+QStringList sendReports(const QSignalSpy &spy)
+{
+    QStringList reports;
+    for (const QList<QVariant> &report : spy)
+        reports << report.at(0).toString() + "=" + QString::number(report.at(1).value<FILE_TRANSFER_STATE>());
+    return reports;
+}
+
+// Listens where curl will look for the device: port 80 of an address of our own on loopback.
+bool listenLikeADevice(FileServer &server, QString *reason)
+{
+    const int base = QCoreApplication::applicationPid() % 200 + 20;
+    for (int attempt = 1; attempt < 250; ++attempt) {
+        const QHostAddress address(QStringLiteral("127.%1.%2.%3").arg(base).arg(attempt).arg(base));
+        if (server.listen(address, 80)) {
+            server.address = address.toString();
+            return true;
+        }
+        if (server.serverError() == QAbstractSocket::SocketAccessError)
+            break;
+    }
+    *reason = "port 80 on a loopback address can't be bound here (needs root): " + server.errorString();
+    return false;
+}
+
+const QString Complete = QString::number(FILE_TRANSFER_COMPLETE);
+const QString Failed = QString::number(FILE_TRANSFER_FAILED);
+
+} // namespace
+
+class TestAxFileAccess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void uploadsReachTheDeviceWithRealCurl();
+    void uploadIsJudgedByTheWholeAnswer_data();
+    void uploadIsJudgedByTheWholeAnswer();
+    void downloadsWithRealCurl();
+
+    void commandLinesKeepNamesInTheirArguments();
+    void passwordNeverOnTheCommandLine();
+    void refusedBatchesStartNothing();
+    void readErrorsAreRetriedFourTimesPerBatch();
+    void crashedUploadIsRetriedThenReportedOnce();
+    void failedFileStopsItsBatch();
+    void newBatchReplacesARunningOne();
+
+    void kovnetFetchesEveryFileWithItsCommandLine();
+    void failingFetchesStillCompleteTheList();
+    void crashedFetchEndsTheListWithFailure();
+    void missingKovnetEndsTheListWithFailure();
+
+    void listsDirectories();
+
+private:
+    TestSandbox *sandbox = nullptr;
+    QByteArray savedPath;
+};
+
+void TestAxFileAccess::init()
+{
+    sandbox = new TestSandbox;
+    QVERIFY(sandbox->isValid());
+    savedPath = qgetenv("PATH");
+    qputenv("CURL_STUB_LOG", sandbox->filePath("curl-calls.txt").toLocal8Bit());
+    qputenv("CURL_STUB_PLAN", sandbox->filePath("curl-plan.txt").toLocal8Bit());
+    qputenv("KOVNET_STUB_LOG", sandbox->filePath("kovnet-calls.txt").toLocal8Bit());
+    qunsetenv("KOVNET_STUB_CRASH");
+    qunsetenv("KOVNET_STUB_EXIT");
+    qunsetenv("KOVNET_STUB_FILES");
+}
+
+void TestAxFileAccess::cleanup()
+{
+    qputenv("PATH", savedPath);
+    delete sandbox;
+    sandbox = nullptr;
+}
+
+void TestAxFileAccess::uploadsReachTheDeviceWithRealCurl()
+{
+    FileServer server;
+    QString reason;
+    if (!listenLikeADevice(server, &reason))
+        QSKIP(qPrintable(reason));
+    const ArdentixDevice device = deviceAt(server.address, "admin", "pa\"ss wo:rd\\");
+
+    const QStringList remoteNames = {"plain.bin", "-dash \"quoted\"; type=text/html,x", "empty"};
+    const QStringList localPaths = {sandbox->filePath("plain.bin"),
+                                    QDir::toNativeSeparators(sandbox->filePath("-odd; name,\"q\".bin")),
+                                    sandbox->filePath("empty")};
+    const QList<QByteArray> contents = {patternBytes(300 * 1024, 1), patternBytes(451, 2), QByteArray()};
+    for (int i = 0; i < localPaths.size(); ++i)
+        QVERIFY(writeFile(localPaths.at(i), contents.at(i)));
+
+    AxFileAccess access;
+    QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
+    QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
+    QVERIFY(access.sendFiles(localPaths, remoteNames, device));
+    QVERIFY(batch.wait(20000));
+
+    QCOMPARE(batch.first().at(0).toInt(), 3);
+    QCOMPARE(batch.first().at(1).toString(), localPaths.last());
+    QCOMPARE(sendReports(reports), QStringList({localPaths.at(0) + "=" + Complete,
+                                                localPaths.at(1) + "=" + Complete,
+                                                localPaths.at(2) + "=" + Complete}));
+    QCOMPARE(reports.first().at(3).value<ArdentixDevice>().username, QString("admin"));
+    for (int i = 0; i < remoteNames.size(); ++i)
+        QCOMPARE(server.files.value(remoteNames.at(i)), contents.at(i));
+    const QString basic = "Basic " + QString::fromLatin1(QByteArray("admin:pa\"ss wo:rd\\").toBase64());
+    QCOMPARE(server.authorizations, QStringList({basic, basic, basic}));
+}
+
+void TestAxFileAccess::uploadIsJudgedByTheWholeAnswer_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("success first") << QByteArray("Success: file stored") << true;
+    QTest::newRow("success later") << QByteArray("<html>Upload Success</html>") << true;
+    QTest::newRow("success after a large page") << QByteArray(70000, 'x') + "Success" << true;
+    QTest::newRow("refused") << QByteArray("<html>Upload failed</html>") << false;
+    QTest::newRow("no answer") << QByteArray() << false;
+}
+
+void TestAxFileAccess::uploadIsJudgedByTheWholeAnswer()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, stored);
+    FileServer server;
+    QString reason;
+    if (!listenLikeADevice(server, &reason))
+        QSKIP(qPrintable(reason));
+    server.uploadAnswer = answer;
+    QVERIFY(writeFile("one.txt", "1"));
+    QVERIFY(writeFile("two.txt", "2"));
+
+    // The first file of a batch and the last are judged alike.
+    AxFileAccess access;
+    QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
+    QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
+    QVERIFY(access.sendFiles({"one.txt", "two.txt"}, {"one.txt", "two.txt"}, deviceAt(server.address)));
+    QVERIFY(batch.wait(10000));
+    QTest::qWait(100);
+
+    if (stored) {
+        QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Complete, "two.txt=" + Complete}));
+        QCOMPARE(batch.first().at(0).toInt(), 2);
+    } else {
+        QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Failed}));
+        QCOMPARE(batch.first().at(0).toInt(), 0);
+    }
+    QCOMPARE(batch.size(), 1);
+}
+
+void TestAxFileAccess::downloadsWithRealCurl()
+{
+    FileServer server;
+    QString reason;
+    if (!listenLikeADevice(server, &reason))
+        QSKIP(qPrintable(reason));
+    server.files.insert("logs/a b?c#d[1-2].txt", patternBytes(1000, 3));
+    server.files.insert("big.bin", patternBytes(400 * 1024, 4));
+
+    AxFileAccess access;
+    QSignalSpy complete(&access, &AxFileAccess::signal_file_get_complete);
+    QVERIFY(access.getFileList({"-first.txt", sandbox->filePath("big.bin")},
+                               {"logs/a b?c#d[1-2].txt", "big.bin"},
+                               deviceAt(server.address, "admin", "secret"), 0));
+    QVERIFY(complete.wait(20000));
+    QCOMPARE(complete.first().at(0).toBool(), true);
+    QCOMPARE(readFile("-first.txt"), server.files.value("logs/a b?c#d[1-2].txt"));
+    QCOMPARE(readFile("big.bin"), server.files.value("big.bin"));
+    const QString basic = "Basic " + QString::fromLatin1(QByteArray("admin:secret").toBase64());
+    QCOMPARE(server.authorizations, QStringList({basic, basic}));
+}
+
+void TestAxFileAccess::commandLinesKeepNamesInTheirArguments()
+{
+    QVERIFY(installStub("curl"));
+    QVERIFY(installStub("kovnet"));
+    QVERIFY(writeFile("a b.txt", "x"));
+    AxFileAccess access;
+    QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
+    QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
+
+    QVERIFY(access.sendFiles({"a b.txt", "a b.txt"}, {"x;filename=evil", QString()},
+                             deviceAt("10.1.2.3", "admin", QString())));
+    QVERIFY(batch.wait(10000));
+    QVERIFY(access.getFileList({"-out file"}, {"--remote name"}, deviceAt("10.1.2.4"), 0));
+    QVERIFY(fetched.wait(10000));
+    QVERIFY(access.getFileList({"-local"}, {"--remote name"}, deviceAt("10.1.2.5"), 1));
+    QVERIFY(fetched.wait(10000));
+
+    // A user name without a password sends no credentials.
+    QCOMPARE(stubRuns("curl-calls.txt"),
+             QList<QStringList>({{"--form", "upload=@\"a b.txt\";filename=\"x;filename=evil\"",
+                                  "10.1.2.3/ardentix.cgi"},
+                                 {"--form", "upload=@\"a b.txt\";filename=\"a b.txt\"",
+                                  "10.1.2.3/ardentix.cgi"},
+                                 {"10.1.2.4/--remote%20name", "-o", "./-out file"}}));
+    QCOMPARE(stubRuns("kovnet-calls.txt"),
+             QList<QStringList>({{"-i10.1.2.5", "-u1", "-f--remote name", "-l-local", "-m1", "-k5000"}}));
+    QCOMPARE(readFile("-local"), QByteArray("kovnet 10.1.2.5 --remote name\n"));
+}
+
+void TestAxFileAccess::passwordNeverOnTheCommandLine()
+{
+    QVERIFY(installStub("curl"));
+    QVERIFY(writeFile("f.txt", "x"));
+    AxFileAccess access;
+    QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
+    QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
+    const ArdentixDevice device = deviceAt("10.1.2.3", "ad\"min", "s3cr\\et\nline");
+
+    QVERIFY(access.sendFiles({"f.txt"}, {"f.txt"}, device));
+    QVERIFY(batch.wait(10000));
+    QVERIFY(access.getFileList({"g.txt"}, {"g.txt"}, device, 0));
+    QVERIFY(fetched.wait(10000));
+
+    // The stub notes what it read on standard input after its arguments.
+    const QStringList config = {"stdin:", "user = \"ad\\\"min:s3cr\\\\et\\nline\""};
+    QCOMPARE(stubRuns("curl-calls.txt"),
+             QList<QStringList>({QStringList({"--form", "upload=@\"f.txt\";filename=\"f.txt\"",
+                                              "--config", "-", "10.1.2.3/ardentix.cgi"}) + config,
+                                 QStringList({"10.1.2.3/g.txt", "-o", "g.txt", "--config", "-"}) + config}));
+}
+
+void TestAxFileAccess::refusedBatchesStartNothing()
+{
+    QVERIFY(installStub("curl"));
+    QVERIFY(writeFile("one.txt", "1"));
+    AxFileAccess access;
+    QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
+    QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
+
+    QVERIFY(!access.sendFiles({"one.txt"}, {"one.txt", "two.txt"}, deviceAt("10.0.0.1")));
+    QVERIFY(!access.sendFiles({"one.txt", "missing.txt"}, {"one.txt", "missing.txt"}, deviceAt("10.0.0.1")));
+    QVERIFY(access.sendFiles({}, {}, deviceAt("10.0.0.1")));
+    QVERIFY(!access.getFileList({"a"}, {}, deviceAt("10.0.0.1"), 0));
+
+    // No curl deployed and none on the path.
+    QDir().mkpath("empty");
+    QVERIFY(QFile::remove("bin/curl"));
+    qputenv("PATH", sandbox->filePath("empty").toLocal8Bit());
+    QVERIFY(!access.sendFiles({"one.txt"}, {"one.txt"}, deviceAt("10.0.0.1")));
+
+    QTest::qWait(200);
+    QVERIFY(reports.isEmpty());
+    QVERIFY(batch.isEmpty());
+    QVERIFY(!QFile::exists("curl-calls.txt"));
+
+    // An empty fetch list is complete at once.
+    QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
+    QVERIFY(access.getFileList({}, {}, deviceAt("10.0.0.1"), 1));
+    QCOMPARE(fetched.size(), 1);
+    QCOMPARE(fetched.first().at(0).toBool(), true);
+}
+
+void TestAxFileAccess::readErrorsAreRetriedFourTimesPerBatch()
+{
+    QVERIFY(installStub("curl"));
+    QVERIFY(writeFile("curl-plan.txt", "26\n"));
+    QVERIFY(writeFile("f.txt", "x"));
+    AxFileAccess access;
+    QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
+    QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
+
+    QVERIFY(access.sendFiles({"f.txt"}, {"f.txt"}, deviceAt("10.0.0.1")));
+    QVERIFY(batch.wait(10000));
+    QTest::qWait(200);
+    QCOMPARE(stubRuns("curl-calls.txt").size(), 5);
+    QCOMPARE(sendReports(reports), QStringList({"f.txt=" + Failed}));
+    QCOMPARE(batch.size(), 1);
+
+    // A new batch has its own four retries.
+    QVERIFY(access.sendFiles({"f.txt"}, {"f.txt"}, deviceAt("10.0.0.1")));
+    QVERIFY(batch.wait(10000));
+    QCOMPARE(stubRuns("curl-calls.txt").size(), 10);
+    QCOMPARE(sendReports(reports), QStringList({"f.txt=" + Failed, "f.txt=" + Failed}));
+
+    // A retry that works ends the file well, reported once.
+    QVERIFY(QFile::remove("curl-calls.txt"));
+    QVERIFY(writeFile("curl-plan.txt", "26\n26\n0 Success\n"));
+    QVERIFY(access.sendFiles({"f.txt"}, {"f.txt"}, deviceAt("10.0.0.1")));
+    QVERIFY(batch.wait(10000));
+    QCOMPARE(stubRuns("curl-calls.txt").size(), 3);
+    QCOMPARE(sendReports(reports), QStringList({"f.txt=" + Failed, "f.txt=" + Failed, "f.txt=" + Complete}));
+}
+
+void TestAxFileAccess::crashedUploadIsRetriedThenReportedOnce()
+{
+    QVERIFY(installStub("curl"));
+    QVERIFY(writeFile("curl-plan.txt", "crash\n"));
+    QVERIFY(writeFile("one.txt", "1"));
+    QVERIFY(writeFile("two.txt", "2"));
+    AxFileAccess access;
+    QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
+    QSignalSpy named(&access, &AxFileAccess::signal_named_file_complete);
+    QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
+
+    QVERIFY(access.sendFiles({"one.txt", "two.txt"}, {"one.txt", "two.txt"}, deviceAt("10.0.0.1")));
+    QVERIFY(batch.wait(10000));
+    QTest::qWait(200);
+    QCOMPARE(stubRuns("curl-calls.txt").size(), 5);
+    QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Failed}));
+    QCOMPARE(named.size(), 1);
+    QCOMPARE(named.first().at(1).toBool(), false);
+    QCOMPARE(batch.size(), 1);
+    QCOMPARE(batch.first().at(0).toInt(), 0);
+}
+
+void TestAxFileAccess::failedFileStopsItsBatch()
+{
+    QVERIFY(installStub("curl"));
+    QVERIFY(writeFile("curl-plan.txt", "0 Success\n0 Error: disk full\n0 Success\n"));
+    QVERIFY(writeFile("one.txt", "1"));
+    QVERIFY(writeFile("two.txt", "2"));
+    QVERIFY(writeFile("three.txt", "3"));
+    AxFileAccess access;
+    QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
+    QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
+
+    QVERIFY(access.sendFiles({"one.txt", "two.txt", "three.txt"}, {"1", "2", "3"}, deviceAt("10.0.0.1")));
+    QVERIFY(batch.wait(10000));
+    QTest::qWait(300);
+    QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Complete, "two.txt=" + Failed}));
+    QCOMPARE(batch.size(), 1);
+    QCOMPARE(batch.first().at(0).toInt(), 1);
+    QCOMPARE(batch.first().at(1).toString(), QString("two.txt"));
+    QCOMPARE(stubRuns("curl-calls.txt").size(), 2);
+}
+
+void TestAxFileAccess::newBatchReplacesARunningOne()
+{
+    QVERIFY(installStub("curl"));
+    QVERIFY(writeFile("curl-plan.txt", "sleep\n0 Success\n"));
+    QVERIFY(writeFile("old.txt", "1"));
+    QVERIFY(writeFile("new.txt", "2"));
+    AxFileAccess access;
+    QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
+    QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
+
+    QVERIFY(access.sendFiles({"old.txt", "new.txt"}, {"old", "new"}, deviceAt("10.0.0.1")));
+    QTRY_COMPARE(stubRuns("curl-calls.txt").size(), 1);
+    QVERIFY(access.sendFiles({"new.txt"}, {"new"}, deviceAt("10.0.0.2")));
+    QTRY_COMPARE(batch.size(), 2);
+    QTest::qWait(200);
+
+    QCOMPARE(sendReports(reports), QStringList({"old.txt=" + Failed, "new.txt=" + Complete}));
+    QCOMPARE(reports.at(0).at(3).value<ArdentixDevice>().ipAddress, QHostAddress("10.0.0.1"));
+    QCOMPARE(reports.at(1).at(3).value<ArdentixDevice>().ipAddress, QHostAddress("10.0.0.2"));
+    QCOMPARE(batch.at(1).at(0).toInt(), 1);
+    QCOMPARE(stubRuns("curl-calls.txt").size(), 2);
+}
+
+void TestAxFileAccess::kovnetFetchesEveryFileWithItsCommandLine()
+{
+    QVERIFY(installStub("kovnet"));
+    QDir().mkpath("device");
+    QVERIFY(writeFile("device/log.txt", patternBytes(5000, 5)));
+    qputenv("KOVNET_STUB_FILES", sandbox->filePath("device").toLocal8Bit());
+    QDir().mkpath("out");
+    AxFileAccess access;
+    QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
+
+    QVERIFY(access.getFileList({"out/log.txt", "out/other.txt"}, {"log.txt", "other.txt"},
+                               deviceAt("192.168.1.20"), 1));
+    QVERIFY(fetched.wait(10000));
+    QCOMPARE(fetched.size(), 1);
+    QCOMPARE(fetched.first().at(0).toBool(), true);
+    QCOMPARE(readFile("out/log.txt"), patternBytes(5000, 5));
+    QCOMPARE(stubRuns("kovnet-calls.txt"),
+             QList<QStringList>({{"-i192.168.1.20", "-u1", "-flog.txt", "-lout/log.txt", "-m1", "-k5000"},
+                                 {"-i192.168.1.20", "-u1", "-fother.txt", "-lout/other.txt", "-m1", "-k5000"}}));
+}
+
+void TestAxFileAccess::failingFetchesStillCompleteTheList()
+{
+    QVERIFY(installStub("kovnet"));
+    qputenv("KOVNET_STUB_EXIT", "3");
+    AxFileAccess access;
+    QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
+    QVERIFY(access.getFileList({"a", "b", "c"}, {"a", "b", "c"}, deviceAt("10.0.0.1"), 1));
+    QVERIFY(fetched.wait(10000));
+    QTest::qWait(200);
+    QCOMPARE(fetched.size(), 1);
+    QCOMPARE(fetched.first().at(0).toBool(), true);
+    QCOMPARE(stubRuns("kovnet-calls.txt").size(), 3);
+}
+
+void TestAxFileAccess::crashedFetchEndsTheListWithFailure()
+{
+    QVERIFY(installStub("kovnet"));
+    qputenv("KOVNET_STUB_CRASH", "b");
+    AxFileAccess access;
+    QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
+    QVERIFY(access.getFileList({"a", "b", "c"}, {"a", "b", "c"}, deviceAt("10.0.0.1"), 1));
+    QVERIFY(fetched.wait(10000));
+    QTest::qWait(200);
+    QCOMPARE(fetched.size(), 1);
+    QCOMPARE(fetched.first().at(0).toBool(), false);
+    QCOMPARE(stubRuns("kovnet-calls.txt").size(), 2);
+
+    // The next list starts afresh.
+    qunsetenv("KOVNET_STUB_CRASH");
+    QVERIFY(access.getFileList({"c"}, {"c"}, deviceAt("10.0.0.1"), 1));
+    QVERIFY(fetched.wait(10000));
+    QCOMPARE(fetched.last().at(0).toBool(), true);
+    QCOMPARE(stubRuns("kovnet-calls.txt").size(), 3);
+}
+
+void TestAxFileAccess::missingKovnetEndsTheListWithFailure()
+{
+    AxFileAccess access;
+    QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
+    QVERIFY(access.getFileList({"a", "b"}, {"a", "b"}, deviceAt("10.0.0.1"), 1));
+    QVERIFY(fetched.wait(5000));
+    QCOMPARE(fetched.size(), 1);
+    QCOMPARE(fetched.first().at(0).toBool(), false);
+
+    QVERIFY(access.getFileList({"a"}, {"a"}, deviceAt("10.0.0.1"), 7));
+    QVERIFY(fetched.wait(5000));
+    QCOMPARE(fetched.last().at(0).toBool(), false);
+}
+
+void TestAxFileAccess::listsDirectories()
+{
+    QDir().mkpath("d/sub");
+    for (const char *name : {"b.txt", "A.txt", "c.log", "a.TXT"})
+        QVERIFY(writeFile(QString("d/") + name, "x"));
+    AxFileAccess access;
+    QCOMPARE(access.listFilesInDir("d", {"*.txt", "*.TXT"}), QStringList({"A.txt", "a.TXT", "b.txt"}));
+    QCOMPARE(access.listFilesInDir("d", {}), QStringList({".", "..", "A.txt", "a.TXT", "b.txt", "c.log", "sub"}));
+    QCOMPARE(access.listFilesInDir("nowhere", {}), QStringList());
+    QVERIFY(access.fileExistsIn("d", "c.log"));
+    QVERIFY(!access.fileExistsIn("d", "sub/none"));
+    QVERIFY(access.makePath("e/f/g"));
+    QVERIFY(access.dirExists("e/f/g"));
+}
+
+QTEST_GUILESS_MAIN(TestAxFileAccess)
+#include "tst_axfileaccess.moc"
