@@ -83,7 +83,6 @@ class TestAxSignalObject : public QObject
     Q_OBJECT
 
 private slots:
-    void rowsInMetaObjectOrder();
     void upRowsClimbToTheRootOnce();
     void downRowsReachEveryLevelOnce();
     void argumentsArriveUnchanged();
@@ -97,64 +96,6 @@ private slots:
 private:
     TestSandbox m_sandbox;
 };
-
-void TestAxSignalObject::rowsInMetaObjectOrder()
-{
-    const QList<QByteArray> expected = {
-        "signal_up_submit_user_value(int)",
-        "_signal_up_axcomm_set_ip_and_restart(ArdentixDevice,QString,QString,bool)",
-        "_signal_up_json_support(QString,bool,bool)",
-        "_signal_up_axgui_support(QString,bool,bool)",
-        "_signal_up_diag_support(QString,bool,bool)",
-        "_signal_up_security_status(QString,SECURITY_STATUS,bool)",
-        "_signal_up_vek_advanced_network_support(QString,VEK_NET_SUPPORT)",
-        "_signal_up_send_file(QStringList,QStringList,ArdentixDevice)",
-        "_signal_up_get_file(QString,ArdentixDevice)",
-        "_signal_up_file_received(QString,QByteArray,bool,ArdentixDevice)",
-        "_signal_up_file_send_complete(QString,FILE_TRANSFER_STATE,float,ArdentixDevice)",
-        "_signal_up_restart_device(ArdentixDevice)",
-        "_signal_up_time_sync_request(QDateTime,ArdentixDevice)",
-        "_signal_up_read_system_time_request(ArdentixDevice)",
-        "_signal_up_system_time(QDateTime,ArdentixDevice)",
-        "_signal_up_pause_update(bool)",
-        "_signal_up_get_flash_size(ArdentixDevice)",
-        "_signal_up_update_device_firmware_name(ArdentixDevice)",
-        "_signal_up_set_device_password_protection(QString,bool)",
-        "_signal_up_set_device_credentials(ArdentixDevice)",
-        "_signal_up_user_authenticated(ArdentixDevice,bool)",
-        "_signal_up_abort_bridge_snapshot(ArdentixDevice)",
-        "signal_down_change_disp_value(int)",
-        "_signal_down_axcomm_set_ip_and_restart(ArdentixDevice,QString,QString,bool)",
-        "_signal_down_file_received(QString,QByteArray,bool,ArdentixDevice)",
-        "_signal_down_file_send_complete(QString,FILE_TRANSFER_STATE,float,ArdentixDevice)",
-        "_signal_down_system_time(QDateTime,ArdentixDevice)",
-        "_signal_down_update_device_firmware_name(ArdentixDevice)",
-        "_signal_down_set_device_password_protection(QString,bool)",
-        "_signal_down_user_authenticated(ArdentixDevice,bool)",
-    };
-    QList<QByteArray> expectedSlots;
-    for (QByteArray signature : expected) {
-        if (signature.startsWith("signal_up_submit"))
-            signature = "submit_user_value(int)";
-        else if (signature.startsWith("signal_down_change"))
-            signature = "change_disp_value(int)";
-        else
-            signature.replace("_signal_", "_slot_");
-        expectedSlots << signature;
-        if (signature.startsWith("_slot_up_json_support"))
-            expectedSlots << "_slot_up_json_support(QString,bool)";
-    }
-
-    QList<QByteArray> actualSignals;
-    QList<QByteArray> actualSlots;
-    const QMetaObject &meta = AxSignalObject::staticMetaObject;
-    for (int k = meta.methodOffset(); k < meta.methodCount(); ++k) {
-        const QMetaMethod method = meta.method(k);
-        (method.methodType() == QMetaMethod::Signal ? actualSignals : actualSlots) << method.methodSignature();
-    }
-    QCOMPARE(actualSignals, expected);
-    QCOMPARE(actualSlots, expectedSlots);
-}
 
 void TestAxSignalObject::upRowsClimbToTheRootOnce()
 {
