@@ -1,0 +1,83 @@
+#ifndef AXTMAINWINDOW_H
+#define AXTMAINWINDOW_H
+
+#include "axconnectionmethod.h"
+#include "model/ardentixdevice.h"
+#include "ui/runmode.h"
+
+#include <QMainWindow>
+
+class AxSignalObject;
+class ContactWidget;
+class HelpWidget;
+class QProcess;
+class QStandardItemModel;
+
+namespace Ui {
+class AXTMainWindow;
+}
+
+// The toolbox's main window: the title area with Setup and Help, and the device
+// table with one row per gateway the device store reports.
+class AXTMainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // The window has no Qt parent: it is top-level and deletes itself when closed.
+    // A second instance of the program ends here, after telling the user.
+    AXTMainWindow(QObject *owner, RUN_MODE runMode, AxSignalObject *upstream);
+    ~AXTMainWindow() override;
+
+signals:
+    void deviceFavoriteChangedSignal(const QString &key, bool favorite);
+    void userDeviceAdded(const ArdentixDevice &device);
+    void userDeviceRemoved(const QString &ipAddress);
+    void showSetupWidget();
+    void start_forced_ping();
+
+public slots:
+    // Device rows, keyed by the device's MAC text.
+    void AddDeviceToList(const ArdentixDevice &device);
+    void removeDeviceFromList(const QString &key);
+    void deviceOffline(const ArdentixDevice &device);
+
+    void deviceFavoriteChanged(const QString &key, bool favorite);
+    void keyPressEvent(QKeyEvent *event) override;
+
+    // The plus in the header adds a device by address; its icon follows the pointer.
+    void onDeviceTableViewHeaderClicked(int section);
+    void onDeviceTableViewHeaderPressed(int section);
+    void onDeviceTableViewHeaderEntered(int section);
+
+    void pause_updates_toggle(bool pause);
+    void setOfflineSuspension(bool suspend);
+
+private slots:
+    void ConnectToDevice(const ArdentixDevice &device, AX_CONNECTION_METHOD method);
+    void on_setupButton_clicked();
+    void on_HelpButton_clicked();
+
+private:
+    enum { AddDeviceColumn = 2 };
+    // Item-data roles of a row's column-0 item.
+    enum { DeviceKeyRole = Qt::UserRole + 16, DiscoveryStateRole = Qt::UserRole + 27 };
+
+    void setupDeviceTable();
+    void setAddDeviceIcon(const QString &path);
+    int deviceRow(const QString &key) const;
+
+    Ui::AXTMainWindow *ui;
+    AxSignalObject *signalBus;
+    QStandardItemModel *deviceModel;
+    int viewFilter;
+    AX_CONNECTION_METHOD defaultConnectionMethod;
+    RUN_MODE runMode;
+    HelpWidget *helpWidget;
+    ContactWidget *contactWidget;
+    QProcess *arpProcess;
+    bool isPaused;
+    bool offlineSuspended;
+};
+
+#endif // AXTMAINWINDOW_H
