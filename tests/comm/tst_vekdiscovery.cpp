@@ -1,0 +1,265 @@
+#include "comm/adapterlist.h"
+#include "comm/axcomm.h"
+#include "comm/vekcomm.h"
+
+#include "model/ardentixdevice.h"
+#include "model/axmetatypes.h"
+#include "model/axsignalobject.h"
+
+#include "emulatorprocess.h"
+#include "netnspair.h"
+#include "testsandbox.h"
+
+#include <QtTest>
+
+// Discovery and device commands end to end: the toolbox side in namespace A,
+// the gateway emulator in namespace B, raw frames across the veth pair. The
+// root relay stands in for the controller, as the controller's root would.
+class TestVekDiscovery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void everyAnsweringDeviceArrivesOncePerReply();
+    void directedPingReachesOnlyItsTarget();
+    void setIpAndRestartCarryTheirBytes();
+    void flashSizeAnswerRenamesTheFirmware();
+
+private:
+    bool startEmulator(const QStringList &arguments, QString *error);
+    static QMap<QString, ArdentixDevice> byMac(const QSignalSpy &spy);
+
+    TestSandbox *m_sandbox = nullptr;
+    NetnsPair *m_pair = nullptr;
+    EmulatorProcess *m_emulator = nullptr;
+    AxSignalObject *m_root = nullptr;
+};
+
+void TestVekDiscovery::initTestCase()
+{
+    registerAxMetaTypes();
+}
+
+void TestVekDiscovery::init()
+{
+    m_sandbox = new TestSandbox;
+    m_pair = new NetnsPair;
+    m_emulator = new EmulatorProcess;
+    m_root = new AxSignalObject(nullptr);
+}
+
+void TestVekDiscovery::cleanup()
+{
+    delete m_root;
+    m_root = nullptr;
+    delete m_emulator;   // killed before its namespace goes
+    m_emulator = nullptr;
+    delete m_pair;
+    m_pair = nullptr;
+    delete m_sandbox;
+    m_sandbox = nullptr;
+}
+
+// Starts the emulator in B and moves this thread into A.
+bool TestVekDiscovery::startEmulator(const QStringList &arguments, QString *error)
+{
+    return m_emulator->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH, arguments, error)
+        && m_pair->enter(NetnsPair::A, error);
+}
+
+QMap<QString, ArdentixDevice> TestVekDiscovery::byMac(const QSignalSpy &spy)
+{
+    QMap<QString, ArdentixDevice> devices;
+    for (const QList<QVariant> &arguments : spy) {
+        const ArdentixDevice device = arguments.at(0).value<ArdentixDevice>();
+        devices.insert(device.macAddress, device);
+    }
+    return devices;
+}
+
+void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
+{
+    AX_REQUIRE_NETNS(*m_pair);
+    QString error;
+    QVERIFY2(startEmulator({"--devices", "6", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.100",
+                   "--device", "1:platform=101,title=Pump house,firmware=6.16.2,status=0x10,reply=238,version=2",
+                   "--device", "2:silent",
+                   "--device", "3:malformed",
+                   "--device", "4:late=300,netsupport=0x41F",
+                   "--device", "5:ip=10.99.0.5,name=AX-K700 Rail,tag=RAIL0005"}, &error), qPrintable(error));
+
+    AxComm comm(nullptr, m_root);
+    comm.startListening(QHostAddress("255.255.255.255"));
+    QSignalSpy found(&comm, &AxComm::deviceFound);
+    QSignalSpy support(m_root, &AxSignalObject::_signal_up_vek_advanced_network_support);
+    QTest::qWait(100);   // the capture thread is reading
+    comm.vekPing();
+
+    QTRY_COMPARE_WITH_TIMEOUT(found.count(), 4, 5000);
+    QTest::qWait(300);
+    QCOMPARE(found.count(), 4);   // once per reply: silent and malformed devices never arrive
+    // The malformed device answered too, with a reply cut short.
+    QVERIFY(!m_emulator->findLine(QRegularExpression("^DISCOVERY from 10.77.0.1 to 255.255.255.255 answered 5$")).isNull());
+
+    const QMap<QString, ArdentixDevice> devices = byMac(found);
+    QCOMPARE(devices.keys(), QStringList({"02:A0:00:00:00:01", "02:A0:00:00:00:02", "02:A0:00:00:00:05",
+                                          "02:A0:00:00:00:06"}));
+    for (const ArdentixDevice &device : devices) {
+        QCOMPARE(device.localAdapterMac, m_pair->macAddress(NetnsPair::A));
+        QVERIFY(device.vekConnectivity);
+        QVERIFY(device.lastVekCommTime > 0);
+        QCOMPARE(device.displayMacAddress, device.macAddress);
+        QVERIFY(device.onAdapterSubnet);   // answered to the adapter's own address
+    }
+
+    const ArdentixDevice plain = devices.value("02:A0:00:00:00:01");
+    QCOMPARE(plain.ipAddress, QHostAddress("10.77.0.100"));
+    QCOMPARE(plain.configTitle, QString("Gateway 0"));
+    QCOMPARE(plain.firmwareVersion, QString("6.21.0"));
+    QCOMPARE(plain.platformCode, 300u);
+    QCOMPARE(plain.devicePlatform, ArdentixDevice::platformNameForCode(300));
+    QCOMPARE(plain.deviceTag, QString("EMU0"));
+    QCOMPARE(plain.deviceStatus, 0u);
+    QCOMPARE(plain.statusText(), QString("Normal"));
+    QVERIFY(plain.ipConnectivity);
+    QVERIFY(!plain.secureGwSupport);
+
+    const ArdentixDevice pump = devices.value("02:A0:00:00:00:02");
+    QCOMPARE(pump.ipAddress, QHostAddress("10.77.0.101"));
+    QCOMPARE(pump.configTitle, QString("Pump house"));
+    QCOMPARE(pump.firmwareVersion, QString("6.16.2"));
+    QCOMPARE(pump.platformCode, 101u);
+    QCOMPARE(pump.devicePlatform, ArdentixDevice::platformNameForCode(101));
+    QCOMPARE(pump.nicCount, ArdentixDevice::nicCountForPlatform(101));
+    QCOMPARE(pump.deviceStatus, 0x10u);
+    QCOMPARE(pump.statusText(), QString("Test Passed"));
+    QVERIFY(pump.secureGwSupport);
+
+    const ArdentixDevice late = devices.value("02:A0:00:00:00:05");
+    QCOMPARE(late.ipAddress, QHostAddress("10.77.0.104"));
+
+    const ArdentixDevice rail = devices.value("02:A0:00:00:00:06");
+    QCOMPARE(rail.ipAddress, QHostAddress("10.99.0.5"));
+    QCOMPARE(rail.devicePlatform, QString("AX-K700 Rail"));
+    QCOMPARE(rail.deviceTag, QString("RAIL0005"));
+    QVERIFY(!rail.ipConnectivity);   // outside the adapter's subnet
+
+    // The capability query went out with the discovery; every answering device replied.
+    QTRY_COMPARE(support.count(), 5);
+    QMap<QString, VEK_NET_SUPPORT> answers;
+    for (const QList<QVariant> &arguments : support)
+        answers.insert(arguments.at(0).toString(), arguments.at(1).value<VEK_NET_SUPPORT>());
+    QCOMPARE(answers.value("02:A0:00:00:00:01"), VEK_NET_SUPPORTED);
+    QCOMPARE(answers.value("02:A0:00:00:00:05"), VEK_NET_NOT_SUPPORTED);
+
+    // A second request brings a second report of each device.
+    comm.vekPing();
+    QTRY_COMPARE_WITH_TIMEOUT(found.count(), 8, 5000);
+}
+
+void TestVekDiscovery::directedPingReachesOnlyItsTarget()
+{
+    AX_REQUIRE_NETNS(*m_pair);
+    QString error;
+    QVERIFY2(startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "2:ip=10.88.0.9"}, &error), qPrintable(error));
+
+    AxComm comm(nullptr, m_root);
+    comm.startListening(QHostAddress("255.255.255.255"));
+    QSignalSpy found(&comm, &AxComm::deviceFound);
+    QTest::qWait(100);
+    comm.startDirectedPing(60000, QHostAddress("10.88.0.255"));
+    QTRY_COMPARE(found.count(), 1);
+    QTest::qWait(200);
+    QCOMPARE(found.count(), 1);
+    QCOMPARE(found.at(0).at(0).value<ArdentixDevice>().ipAddress, QHostAddress("10.88.0.9"));
+    comm.stopDirectedPing();
+}
+
+void TestVekDiscovery::setIpAndRestartCarryTheirBytes()
+{
+    AX_REQUIRE_NETNS(*m_pair);
+    QString error;
+    QVERIFY2(startEmulator({"--devices", "2", "--base-ip", "10.77.0.100"}, &error), qPrintable(error));
+
+    AdapterList adapters;
+    QCOMPARE(adapters.count(), 1);
+    VekComm vek(nullptr, m_root, adapters.adapter(0), QHostAddress("255.255.255.255"));
+    vek.startListening();
+    QSignalSpy found(&vek, &VekComm::vekIamReceived);
+    QSignalSpy acks(&vek, &VekComm::vekAckReceived);
+    QTest::qWait(100);
+    vek.vekPingBroadcast();
+    QTRY_COMPARE(found.count(), 2);
+    const QMap<QString, ArdentixDevice> devices = byMac(found);
+    const ArdentixDevice target = devices.value("02:A0:00:00:00:02");
+    QCOMPARE(target.ipAddress, QHostAddress("10.77.0.101"));
+
+    vek.vekSetDeviceIp(target, QHostAddress("10.77.0.150"));
+    // Length field: the 11 characters plus one; no terminating zero follows the text.
+    const QString setIp = "KOV 02:A0:00:00:00:02 9a 0101" "3a373e" "9a" "0c00"
+                          + QString::fromLatin1(QByteArray("10.77.0.150").toHex()) + "0d0a";
+    QTRY_VERIFY2(!m_emulator->findLine(QRegularExpression("^KOV .* 9a ")).isNull(),
+                 qPrintable(m_emulator->lines().join('\n')));
+    QCOMPARE(m_emulator->findLine(QRegularExpression("^KOV .* 9a ")), setIp);
+    QTRY_COMPARE(acks.count(), 1);
+    const ArdentixDevice ack = acks.at(0).at(0).value<ArdentixDevice>();
+    QCOMPARE(ack.macAddress, QString("02:A0:00:00:00:02"));
+    QCOMPARE(ack.displayMacAddress, QString("02:A0:00:00:00:02"));
+    QCOMPARE(ack.ipAddress, QHostAddress("10.77.0.101"));
+    QCOMPARE(ack.localAdapterMac, m_pair->macAddress(NetnsPair::A));
+
+    vek.vekRestartDevice(target);
+    QTRY_VERIFY(!m_emulator->findLine(QRegularExpression("^KOV .* 49 ")).isNull());
+    QCOMPARE(m_emulator->findLine(QRegularExpression("^KOV .* 49 ")),
+             QString("KOV 02:A0:00:00:00:02 49 01013a373e4900000d0a"));
+    QTRY_COMPARE(acks.count(), 2);
+    QCOMPARE(m_emulator->countLines(QRegularExpression("^KOV 02:A0:00:00:00:01 ")), 0);   // addressed by MAC
+
+    // The device now answers from its new address.
+    found.clear();
+    vek.vekPingBroadcast();
+    QTRY_COMPARE(found.count(), 2);
+    QCOMPARE(byMac(found).value("02:A0:00:00:00:02").ipAddress, QHostAddress("10.77.0.150"));
+
+    // A placeholder MAC never becomes a frame.
+    ArdentixDevice pending;
+    pending.setMacString("Pending (10.77.0.7)");
+    pending.ipAddress = QHostAddress("10.77.0.7");
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Command not sent"));
+    vek.vekRestartDevice(pending);
+}
+
+void TestVekDiscovery::flashSizeAnswerRenamesTheFirmware()
+{
+    AX_REQUIRE_NETNS(*m_pair);
+    QString error;
+    QVERIFY2(startEmulator({"--devices", "2", "--device", "0:flash=large", "--device", "1:flash=standard,platform=101"}, &error), qPrintable(error));
+
+    AdapterList adapters;
+    VekComm vek(nullptr, m_root, adapters.adapter(0), QHostAddress("255.255.255.255"));
+    vek.startListening();
+    QSignalSpy found(&vek, &VekComm::vekIamReceived);
+    QSignalSpy renamed(m_root, &AxSignalObject::_signal_up_update_device_firmware_name);
+    QTest::qWait(100);
+    vek.vekPingBroadcast();
+    QTRY_COMPARE(found.count(), 2);
+    const QMap<QString, ArdentixDevice> devices = byMac(found);
+
+    vek.vekGetFlashSize(devices.value("02:A0:00:00:00:01"));
+    vek.vekGetFlashSize(devices.value("02:A0:00:00:00:02"));
+    QTRY_COMPARE(renamed.count(), 2);
+    const QMap<QString, ArdentixDevice> answered = byMac(renamed);
+    const ArdentixDevice large = answered.value("02:A0:00:00:00:01");
+    QCOMPARE(large.firmwareFileName, large.firmwareFileNameFor(300, 1));
+    const ArdentixDevice standard = answered.value("02:A0:00:00:00:02");
+    QCOMPARE(standard.firmwareFileName, standard.firmwareFileNameFor(101, 0));
+    QCOMPARE(m_emulator->findLine(QRegularExpression("^KOV 02:A0:00:00:00:01 ca ")),
+             QString("KOV 02:A0:00:00:00:01 ca 01013a373eca00000d0a"));
+}
+
+QTEST_GUILESS_MAIN(TestVekDiscovery)
+#include "tst_vekdiscovery.moc"

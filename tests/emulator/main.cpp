@@ -1,0 +1,37 @@
+// The gateway emulator: stands for one or many gateways on a network
+// interface and answers the toolbox as they would.
+
+#include "deviceset.h"
+#include "emulatorlog.h"
+#include "emulatoroptions.h"
+#include "rawframeio.h"
+#include "vekresponder.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ax-gateway-emulator"));
+
+    EmulatorOptions options;
+    QString error;
+    if (!options.parse(app.arguments(), &error)) {
+        std::fprintf(stderr, "ax-gateway-emulator: %s\n", qPrintable(error));
+        return 2;
+    }
+
+    DeviceSet devices(options.devices);
+    RawFrameIo io;
+    if (!io.open(options.interfaceName, &error)) {
+        std::fprintf(stderr, "ax-gateway-emulator: cannot open %s: %s\n", qPrintable(options.interfaceName),
+                     qPrintable(error));
+        return 1;
+    }
+    VekResponder vek(&devices, &io);
+
+    EmulatorLog::line(QStringLiteral("READY %1 devices on %2").arg(devices.count()).arg(options.interfaceName));
+    return app.exec();
+}
