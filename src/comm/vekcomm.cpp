@@ -41,7 +41,7 @@ bool macFromText(const QString &text, unsigned char *mac)
 
 } // namespace
 
-VekComm::VekComm(QObject *owner, AxSignalObject *upstream, Adapter *adapter, const QHostAddress &replyFilter)
+VekComm::VekComm(QObject *owner, AxSignalObject *upstream, const Adapter *adapter, const QHostAddress &replyFilter)
     : adapter(adapter)
     , replyFilter(replyFilter)
     , bus(new AxSignalObject(upstream))

@@ -28,7 +28,7 @@ public:
     // The owner is accepted for the callers' sake; whoever creates the object
     // deletes it. Identification replies are taken only from addresses that
     // pass the reply filter.
-    VekComm(QObject *owner, AxSignalObject *upstream, Adapter *adapter, const QHostAddress &replyFilter);
+    VekComm(QObject *owner, AxSignalObject *upstream, const Adapter *adapter, const QHostAddress &replyFilter);
     ~VekComm() override;
 
     void startListening();
@@ -71,7 +71,7 @@ private:
     void processJsonText(const VekFrame &frame);
     ArdentixDevice senderRecord(const VekFrame &frame) const;
 
-    Adapter *adapter;
+    const Adapter *adapter;
     WinPcapReceiveProcess *captureThread = nullptr;
     QHostAddress replyFilter;
     QPointer<AxSignalObject> bus;
