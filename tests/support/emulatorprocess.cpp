@@ -10,13 +10,19 @@ EmulatorProcess::~EmulatorProcess()
 bool EmulatorProcess::start(const NetnsPair &pair, NetnsPair::Side side, const QString &program,
                             const QStringList &arguments, QString *error, int timeoutMs)
 {
+    return start(pair, side, pair.interfaceName(side), program, arguments, error, timeoutMs);
+}
+
+bool EmulatorProcess::start(const NetnsPair &pair, NetnsPair::Side side, const QString &interfaceName,
+                            const QString &program, const QStringList &arguments, QString *error, int timeoutMs)
+{
     if (!m_connected) {
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] { collect(); });
         m_connected = true;
     }
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(pair.execProgram(), pair.execArguments(side, program,
-                                                           QStringList{"--interface", pair.interfaceName(side)}
+                                                           QStringList{"--interface", interfaceName}
                                                                + arguments));
     if (!m_process.waitForStarted(timeoutMs)) {
         *error = "the emulator did not start: " + m_process.errorString();

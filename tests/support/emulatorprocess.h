@@ -23,6 +23,9 @@ public:
     // Starts the emulator on the side's veth end and waits for its READY line.
     bool start(const NetnsPair &pair, NetnsPair::Side side, const QString &program,
                const QStringList &arguments, QString *error, int timeoutMs = 15000);
+    // The same on another interface of the side's namespace.
+    bool start(const NetnsPair &pair, NetnsPair::Side side, const QString &interfaceName, const QString &program,
+               const QStringList &arguments, QString *error, int timeoutMs = 15000);
     void stop();
 
     QStringList lines() const;

@@ -1,0 +1,207 @@
+#include "comm/axcomm.h"
+
+#include "model/ardentixdevice.h"
+#include "model/axmetatypes.h"
+#include "model/axsignalobject.h"
+
+#include "emulatorprocess.h"
+#include "netnspair.h"
+#include "testsandbox.h"
+
+#include <QtTest>
+
+// The communications manager on two adapters in namespace A: the pair's end
+// (10.77.0.1, gateways of an emulator in B) and a second veth end
+// "axs0" (10.78.0.1, gateways of an emulator in A on its peer "axs1").
+class TestAxComm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void broadcastAddressListensOnEveryAdapter();
+    void subnetAddressListensOnlyOnMatchingAdapters();
+    void pingTimersSendAtOnceAndPerTick();
+    void ipConnectivityFollowsTheAdapterThatSawTheDevice();
+
+private:
+    bool setUpTwoAdapters(QString *error);
+    QSet<QString> foundMacs(const QSignalSpy &spy) const;
+
+    TestSandbox *m_sandbox = nullptr;
+    NetnsPair *m_pair = nullptr;
+    EmulatorProcess *m_first = nullptr;
+    EmulatorProcess *m_second = nullptr;
+    AxSignalObject *m_root = nullptr;
+};
+
+void TestAxComm::initTestCase()
+{
+    registerAxMetaTypes();
+}
+
+void TestAxComm::init()
+{
+    m_sandbox = new TestSandbox;
+    m_pair = new NetnsPair;
+    m_first = new EmulatorProcess;
+    m_second = new EmulatorProcess;
+    m_root = new AxSignalObject(nullptr);
+}
+
+void TestAxComm::cleanup()
+{
+    delete m_root;
+    delete m_first;
+    delete m_second;
+    delete m_pair;
+    delete m_sandbox;
+    m_root = nullptr;
+    m_first = m_second = nullptr;
+    m_pair = nullptr;
+    m_sandbox = nullptr;
+}
+
+bool TestAxComm::setUpTwoAdapters(QString *error)
+{
+    QString output;
+    const QList<QStringList> steps = {
+        {"link", "add", "axs0", "address", "02:00:0a:4e:00:01", "type", "veth", "peer", "name", "axs1"},
+        {"addr", "add", "10.78.0.1/24", "dev", "axs0"},
+        {"link", "set", "axs0", "up"},
+        {"link", "set", "axs1", "up"},
+    };
+    for (const QStringList &step : steps) {
+        if (!m_pair->run(NetnsPair::A, "ip", step, &output)) {
+            *error = "ip " + step.join(' ') + ": " + output;
+            return false;
+        }
+    }
+    return m_first->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH,
+                          {"--devices", "2", "--base-mac", "02:A0:00:00:01:01", "--base-ip", "10.77.0.100"}, error)
+        && m_second->start(*m_pair, NetnsPair::A, "axs1", AX_EMULATOR_PATH,
+                           {"--devices", "2", "--base-mac", "02:A0:00:00:02:01", "--base-ip", "10.78.0.100"}, error)
+        && m_pair->enter(NetnsPair::A, error);
+}
+
+QSet<QString> TestAxComm::foundMacs(const QSignalSpy &spy) const
+{
+    QSet<QString> macs;
+    for (const QList<QVariant> &arguments : spy)
+        macs.insert(arguments.at(0).value<ArdentixDevice>().macAddress);
+    return macs;
+}
+
+void TestAxComm::broadcastAddressListensOnEveryAdapter()
+{
+    AX_REQUIRE_NETNS(*m_pair);
+    QString error;
+    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
+
+    AxComm comm(nullptr, m_root);
+    comm.startListening(QHostAddress("255.255.255.255"));   // no per-adapter message
+    QSignalSpy found(&comm, &AxComm::deviceFound);
+    QTest::qWait(100);
+    comm.vekPing();
+    QTRY_COMPARE(found.count(), 4);
+    QCOMPARE(foundMacs(found), QSet<QString>({"02:A0:00:00:01:01", "02:A0:00:00:01:02", "02:A0:00:00:02:01",
+                                              "02:A0:00:00:02:02"}));
+    for (const QList<QVariant> &arguments : found) {
+        const ArdentixDevice device = arguments.at(0).value<ArdentixDevice>();
+        const bool second = device.macAddress.startsWith("02:A0:00:00:02");
+        QCOMPARE(device.localAdapterMac, second ? QString("02:00:0A:4E:00:01") : m_pair->macAddress(NetnsPair::A));
+        QVERIFY(device.ipConnectivity);
+    }
+}
+
+void TestAxComm::subnetAddressListensOnlyOnMatchingAdapters()
+{
+    AX_REQUIRE_NETNS(*m_pair);
+    QString error;
+    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
+
+    AxComm comm(nullptr, m_root);
+    QTest::ignoreMessage(QtDebugMsg, "Start listening on adapter with IP:  \"10.77.0.1\"");
+    comm.startListening(QHostAddress("10.77.0.255"));
+    QSignalSpy found(&comm, &AxComm::deviceFound);
+    QTest::qWait(100);
+    comm.vekPing();
+    QTRY_COMPARE(found.count(), 2);
+    // The other adapter still sends; its answers are not listened to.
+    QTRY_VERIFY(!m_second->findLine(QRegularExpression("^DISCOVERY from 10.78.0.1 ")).isNull());
+    QTest::qWait(200);
+    QCOMPARE(foundMacs(found), QSet<QString>({"02:A0:00:00:01:01", "02:A0:00:00:01:02"}));
+}
+
+void TestAxComm::pingTimersSendAtOnceAndPerTick()
+{
+    AX_REQUIRE_NETNS(*m_pair);
+    QString error;
+    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
+    const QRegularExpression broadcast("^DISCOVERY from 10.77.0.1 to 255.255.255.255 ");
+    const QRegularExpression directed("^DISCOVERY from 10.77.0.1 to 10.77.0.255 ");
+
+    AxComm comm(nullptr, m_root);
+    comm.startListening(QHostAddress("255.255.255.255"));
+    comm.startVekPing(0);   // 0 means every 1000 ms; one request at once
+    QTRY_COMPARE(m_first->countLines(broadcast), 1);
+    QTest::qWait(300);
+    QCOMPARE(m_first->countLines(broadcast), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_first->countLines(broadcast), 2, 3000);
+    comm.stopVekPing();
+
+    // Started twice: two requests at once, then one per tick and adapter.
+    comm.startDirectedPing(300, QHostAddress("10.77.0.255"));
+    comm.startDirectedPing(300, QHostAddress("10.77.0.255"));
+    QTest::qWait(1000);
+    comm.stopDirectedPing();
+    QTest::qWait(100);
+    const int sent = m_first->countLines(directed);
+    QVERIFY2(sent >= 3 && sent <= 6, qPrintable(QString::number(sent)));
+    // The directed request to the first subnet reaches no gateway of the second.
+    QCOMPARE(m_second->countLines(QRegularExpression("to 10.77.0.255 answered [1-9]")), 0);
+}
+
+void TestAxComm::ipConnectivityFollowsTheAdapterThatSawTheDevice()
+{
+    AX_REQUIRE_NETNS(*m_pair);
+    QString error;
+    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
+
+    AxComm comm(nullptr, m_root);
+    QSignalSpy found(&comm, &AxComm::deviceFound);
+    auto report = [&comm, &found](const QString &adapterMac, const QString &ip) {
+        ArdentixDevice device;
+        device.setMacString("00:50:C2:AA:00:01");
+        device.localAdapterMac = adapterMac;
+        device.ipAddress = QHostAddress(ip);
+        QMetaObject::invokeMethod(&comm, "vekDeviceFound", Q_ARG(ArdentixDevice, device));
+        return found.isEmpty() ? ArdentixDevice() : found.takeLast().at(0).value<ArdentixDevice>();
+    };
+    const QString first = m_pair->macAddress(NetnsPair::A);
+    const QString second = "02:00:0A:4E:00:01";
+
+    const ArdentixDevice inSubnet = report(first, "10.77.0.50");
+    QVERIFY(inSubnet.ipConnectivity);
+    QVERIFY(inSubnet.vekConnectivity);
+    QVERIFY(inSubnet.lastVekCommTime > 0);
+    const ArdentixDevice outside = report(first, "10.99.0.50");
+    QVERIFY(!outside.ipConnectivity);   // outside every adapter that saw it
+    QVERIFY(outside.vekConnectivity);
+
+    // Seen through the second adapter once, the device stays reachable in
+    // that adapter's subnet while reported through the first.
+    QVERIFY(!report(second, "10.77.1.50").ipConnectivity);
+    QVERIFY(report(first, "10.78.0.50").ipConnectivity);
+    ArdentixDevice lost;
+    lost.setMacString("00:50:C2:AA:00:01");
+    comm.deviceLost(lost);
+    QVERIFY(!report(first, "10.78.0.50").ipConnectivity);
+    QVERIFY(report(second, "10.78.0.50").ipConnectivity);
+}
+
+QTEST_GUILESS_MAIN(TestAxComm)
+#include "tst_axcomm.moc"
