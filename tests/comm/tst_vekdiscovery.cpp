@@ -26,6 +26,7 @@ private slots:
 
     void everyAnsweringDeviceArrivesOncePerReply();
     void directedPingReachesOnlyItsTarget();
+    void udpSocketPingReachesTheDevice();
     void setIpAndRestartCarryTheirBytes();
     void flashSizeAnswerRenamesTheFirmware();
 
@@ -177,6 +178,26 @@ void TestVekDiscovery::directedPingReachesOnlyItsTarget()
     QCOMPARE(found.count(), 1);
     QCOMPARE(found.at(0).at(0).value<ArdentixDevice>().ipAddress, QHostAddress("10.88.0.9"));
     comm.stopDirectedPing();
+}
+
+// The socket path needs an address the kernel in B answers ARP for: one
+// gateway takes the veth end's own address.
+void TestVekDiscovery::udpSocketPingReachesTheDevice()
+{
+    AX_REQUIRE_NETNS(*m_pair);
+    QString error;
+    QVERIFY2(startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "1:ip=10.77.0.2"}, &error),
+             qPrintable(error));
+
+    AdapterList adapters;
+    VekComm vek(nullptr, m_root, adapters.adapter(0), QHostAddress("255.255.255.255"));
+    vek.startListening();
+    QSignalSpy found(&vek, &VekComm::vekIamReceived);
+    QTest::qWait(100);
+    vek.vekPingUdp(QHostAddress("10.77.0.2").toIPv4Address());
+    QTRY_COMPARE(found.count(), 1);
+    QCOMPARE(found.at(0).at(0).value<ArdentixDevice>().macAddress, QString("02:A0:00:00:00:02"));
+    QVERIFY(!m_emulator->findLine(QRegularExpression("^DISCOVERY from 10.77.0.1 to 10.77.0.2 answered 1$")).isNull());
 }
 
 void TestVekDiscovery::setIpAndRestartCarryTheirBytes()
