@@ -1,7 +1,6 @@
 #include "axcomm.h"
 
 #include "adapter.h"
-#include "adapterlist.h"
 #include "vekcomm.h"
 
 #include "model/axsignalobject.h"
@@ -41,7 +40,7 @@ AxComm::~AxComm()
 void AxComm::startListening(const QHostAddress &address)
 {
     const bool everyAdapter = address == QHostAddress(QStringLiteral("255.255.255.255"));
-    for (int i = 0; i < adapters->count() && i < MaxAdapters; ++i) {
+    for (int i = 0; i < adapters->count(); ++i) {
         Adapter *adapter = adapters->adapter(static_cast<quint8>(i));
         vekComm[i] = new VekComm(this, bus, adapter, address);
         if (!everyAdapter) {

@@ -1,6 +1,8 @@
 #ifndef AXCOMM_H
 #define AXCOMM_H
 
+#include "adapterlist.h"
+
 #include "model/ardentixdevice.h"
 
 #include <QHostAddress>
@@ -8,7 +10,6 @@
 #include <QPointer>
 #include <QTimer>
 
-class AdapterList;
 class AxSignalObject;
 class VekComm;
 
@@ -20,8 +21,6 @@ class AxComm : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int MaxAdapters = 10;
-
     AxComm(QObject *parent, AxSignalObject *upstream);
     ~AxComm() override;
 
@@ -53,7 +52,7 @@ private:
     QHostAddress directedPingTarget;
     QPointer<AxSignalObject> bus;
     AdapterList *adapters = nullptr;
-    VekComm *vekComm[MaxAdapters] = {};
+    VekComm *vekComm[AdapterList::MaxAdapters] = {};
 };
 
 #endif // AXCOMM_H
