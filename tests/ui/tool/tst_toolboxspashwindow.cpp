@@ -97,7 +97,7 @@ void tst_ToolboxSpashWindow::builtOnTheWelcomePage()
 
     const QList<QPair<QString, QRect>> places = {
         {"discoverNowButton_1", QRect(102, 568, 128, 37)}, {"takeTourButton", QRect(240, 568, 128, 37)},
-        {"checkBox", QRect(40, 680, 102, 17)}, {"discoverNowButton_2", QRect(762, 657, 128, 37)},
+        {"checkBox", QRect(40, 680, 150, 17)}, {"discoverNowButton_2", QRect(762, 657, 128, 37)},
         {"NextButton", QRect(899, 658, 69, 37)}, {"previousButton", QRect(755, 657, 82, 37)},
         {"discoverNowButton_3", QRect(845, 657, 128, 37)},
     };
