@@ -2,6 +2,7 @@
 #define CANNEDHTTPSERVER_H
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
@@ -11,8 +12,8 @@
 #include <QTimer>
 
 // A loopback HTTP/1.1 server with canned answers by path, for the tests of the
-// request watcher and the reply handlers. Each answer is sent after its delay;
-// a negative delay never answers.
+// request watcher and the JSON-RPC client. Each answer is sent after its
+// delay; a negative delay never answers.
 class CannedHttpServer
 {
 public:
@@ -23,16 +24,43 @@ public:
         int delayMs = 0;
     };
 
-    bool listen(const QHostAddress &address = QHostAddress::LocalHost)
+    struct Received {
+        QByteArray head;
+        QByteArray body;
+        QByteArray path;     // as sent, still percent-encoded
+        QByteArray header(const QByteArray &name) const
+        {
+            for (const QByteArray &line : head.split('\n')) {
+                const int colon = line.indexOf(':');
+                if (colon > 0 && line.left(colon).trimmed().toLower() == name.toLower())
+                    return line.mid(colon + 1).trimmed();
+            }
+            return QByteArray();
+        }
+    };
+
+    // A loopback address of this process's own, so parallel tests never share a port.
+    static QHostAddress privateLoopback()
+    {
+        const quint32 pid = quint32(QCoreApplication::applicationPid());
+        return QHostAddress(QStringLiteral("127.77.%1.%2").arg((pid >> 8) & 0xFF).arg(pid & 0xFF));
+    }
+
+    bool listen(const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0)
     {
         QObject::connect(&server, &QTcpServer::newConnection, [this] {
             while (QTcpSocket *socket = server.nextPendingConnection())
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { onRequest(socket); });
         });
-        return server.listen(address);
+        return server.listen(address, port);
     }
 
     void setAnswer(const QByteArray &path, const Answer &answer) { answers.insert(path, answer); }
+    void clear()
+    {
+        answers.clear();
+        received.clear();
+    }
 
     QString url(const QByteArray &path) const
     {
@@ -42,7 +70,7 @@ public:
             .arg(QString::fromLatin1(path));
     }
 
-    QList<QByteArray> requests; // every request head received, in order
+    QList<Received> received; // every request, in order of arrival
 
 private:
     void onRequest(QTcpSocket *socket)
@@ -52,18 +80,27 @@ private:
         const int headEnd = buffer.indexOf("\r\n\r\n");
         if (headEnd < 0)
             return;
-        const QByteArray head = buffer.left(headEnd);
+        Received request;
+        request.head = buffer.left(headEnd);
+        const int length = request.header("content-length").toInt();
+        if (buffer.size() < headEnd + 4 + length)
+            return;
+        request.body = buffer.mid(headEnd + 4, length);
+        request.path = request.head.split(' ').value(1);
         buffer.clear();
-        requests.append(head);
-        const QByteArray path = head.split(' ').value(1);
-        const Answer answer = answers.value(path, Answer{404, "missing", {}, 0});
+        received.append(request);
+
+        const Answer answer = answers.value(request.path, Answer{404, "missing", {}, 0});
         if (answer.delayMs < 0)
             return;
         QPointer<QTcpSocket> guard(socket);
         QTimer::singleShot(answer.delayMs, socket, [guard, answer] {
             if (!guard)
                 return;
-            QByteArray response = "HTTP/1.1 " + QByteArray::number(answer.status) + " Canned\r\n"
+            const QByteArray reason = answer.status == 401 ? "Unauthorized"
+                                      : answer.status == 404 ? "Not Found"
+                                      : answer.status == 302 ? "Found" : "OK";
+            QByteArray response = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reason + "\r\n"
                                   + "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n"
                                   + answer.extraHeaders + "Connection: close\r\n\r\n" + answer.body;
             guard->write(response);

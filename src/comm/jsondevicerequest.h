@@ -1,0 +1,24 @@
+#ifndef JSONDEVICEREQUEST_H
+#define JSONDEVICEREQUEST_H
+
+#include "model/ardentixdevice.h"
+
+#include <QString>
+
+// A JSON-RPC client request waiting for its answer: the device as it was when
+// the request left, and the request's id.
+struct JsonDeviceRequest
+{
+    ArdentixDevice device;
+    quint32 requestId = 0;
+};
+
+// A file sent by HTTP and waiting for the device's answer.
+struct JsonFileRequest
+{
+    ArdentixDevice device;
+    quint32 requestId = 0;
+    QString filePath;
+};
+
+#endif // JSONDEVICEREQUEST_H
