@@ -1,0 +1,69 @@
+#ifndef DEVICEDATABASELIVETABLE_H
+#define DEVICEDATABASELIVETABLE_H
+
+#include "ardentixdevice.h"
+#include "devicedatabaseconnection.h"
+#include "devicedatabaselifecycle.h"
+#include "devicedatabaserowreader.h"
+
+#include <QList>
+#include <QSqlError>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+// The live list: the table "devices" in an in-memory SQLite database that belongs to
+// one store alone. Every value reaches SQLite as a bound value, never as SQL text.
+// Operations return false on an SQL error and leave its details in lastError().
+class DeviceDatabaseLiveTable
+{
+public:
+    struct ColumnValue {
+        QString column;
+        QVariant value;
+    };
+    using DeviceVisitor = std::function<void(const ArdentixDevice &)>;
+    using LifeCycleVisitor = std::function<void(const DeviceDatabaseLifeCycle::Row &)>;
+
+    DeviceDatabaseLiveTable();
+
+    QString connectionName() const;
+    bool isOpen() const;
+    bool ensureOpen();
+    QSqlError lastError() const;
+
+    bool insert(const ArdentixDevice &device);
+    bool updateByMac(const ArdentixDevice &device, int *changed);
+    bool update(const QList<ColumnValue> &values, const ColumnValue &key, int *changed);
+    bool remove(const ColumnValue &key, int *removed);
+
+    bool readByMac(const QString &mac, ArdentixDevice *device, bool *found);
+    bool readByIp(const QString &ip, QList<ArdentixDevice> *devices);
+
+    // Each visits the selected rows in the order SQLite returns them.
+    bool forEachDevice(const DeviceVisitor &visit);
+    bool forEachLifeCycle(const LifeCycleVisitor &visit);
+    bool forEachUserDevice(const DeviceVisitor &visit);
+    // Rows that are not offline, limited to platforms whose name contains one of the
+    // filter's texts literally ('%' and '_' included) when the filter is not empty.
+    bool forEachListedDevice(const QStringList &platformFilter, const DeviceVisitor &visit);
+
+private:
+    bool execute(QSqlQuery &query);
+    const DeviceDatabaseRowReader &rowReader(std::unique_ptr<DeviceDatabaseRowReader> *reader,
+                                             const QSqlQuery &query);
+    bool visitRows(QSqlQuery &query, const DeviceVisitor &visit);
+    bool finishRows(QSqlQuery &query);
+    void reportProblem(const QString &problem);
+
+    DeviceDatabaseConnection m_connection;
+    // Every full-row read selects all columns of the table, so one lookup serves them all.
+    std::unique_ptr<DeviceDatabaseRowReader> m_rowReader;
+    std::unique_ptr<DeviceDatabaseRowReader> m_lifeCycleReader;
+    QSqlError m_lastError;
+    QString m_reportedProblem;
+};
+
+#endif // DEVICEDATABASELIVETABLE_H

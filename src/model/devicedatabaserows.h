@@ -1,0 +1,22 @@
+#ifndef DEVICEDATABASEROWS_H
+#define DEVICEDATABASEROWS_H
+
+#include "ardentixdevice.h"
+
+class QSqlQuery;
+
+// Binds a whole ArdentixDevice to the values of a prepared row statement:
+// the INSERT of each table and the UPDATE by MAC.
+class DeviceDatabaseRows
+{
+public:
+    static void bindLiveInsert(QSqlQuery &query, const ArdentixDevice &device);
+    static void bindFileInsert(QSqlQuery &query, const ArdentixDevice &device);
+    // The query must hold DeviceDatabaseSchema::updateByMac() for this device's time stamps.
+    static void bindUpdateByMac(QSqlQuery &query, const ArdentixDevice &device);
+
+private:
+    static void bindFileColumns(QSqlQuery &query, const ArdentixDevice &device);
+};
+
+#endif // DEVICEDATABASEROWS_H

@@ -1,0 +1,44 @@
+#ifndef DEVICEDATABASESCHEMA_H
+#define DEVICEDATABASESCHEMA_H
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The table "devices" of the live list and of the device file, and the statements
+// that read and write whole rows of it. Names, type texts and column order are
+// those of files written by earlier versions and must not change.
+class DeviceDatabaseSchema
+{
+public:
+    enum Layout { LiveLayout, FileLayout };
+
+    struct Column {
+        const char *name;
+        const char *type;
+    };
+
+    static const char *const tableName;
+
+    static QList<Column> columns(Layout layout);
+    static QStringList columnNames(Layout layout);
+    static QString typeOf(Layout layout, const QString &column);
+
+    static QString createTable(Layout layout);
+    static QString liveInsert();
+    static QString fileInsert();
+    static QString updateByMac(bool withVekTime, bool withIpTime);
+    static QString update(const QStringList &assignedColumns, const QString &keyColumn);
+    static QString selectAll();
+    // Only what the ageing of a row decides on.
+    static QString selectLifeCycle();
+    static QString selectWhere(const QString &column);
+    static QString deleteWhere(const QString &column);
+    static QString bindName(const QString &column);
+
+private:
+    static QString insert(const QStringList &columnNames);
+    static QString updateByMacStatement(bool withVekTime, bool withIpTime);
+};
+
+#endif // DEVICEDATABASESCHEMA_H
