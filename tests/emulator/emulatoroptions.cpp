@@ -56,10 +56,13 @@ bool EmulatorOptions::parse(const QStringList &arguments, QString *error)
         {"firmware", "Firmware version text.", "text", "6.21.0"},
         {"device", "Settings of one gateway: N:key=value,...", "setting"},
     });
+    HttpDeviceConfig::addOptions(parser);
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return false;
     }
+    if (!HttpDeviceConfig::fromOptions(parser, &http, error))
+        return false;
 
     interfaceName = parser.value("interface");
     if (interfaceName.isEmpty()) {

@@ -2,6 +2,7 @@
 #define EMULATOROPTIONS_H
 
 #include "emulateddevice.h"
+#include "httpdeviceconfig.h"
 
 #include <QList>
 #include <QString>
@@ -26,6 +27,7 @@ public:
 
     QString interfaceName;
     QList<EmulatedDevice> devices;
+    HttpDeviceConfig http; // the web side, see HttpDeviceConfig::addOptions
 
 private:
     bool applyDeviceSetting(const QString &setting, QString *error);

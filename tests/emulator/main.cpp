@@ -4,6 +4,7 @@
 #include "deviceset.h"
 #include "emulatorlog.h"
 #include "emulatoroptions.h"
+#include "httpside.h"
 #include "rawframeio.h"
 #include "vekresponder.h"
 
@@ -31,6 +32,10 @@ int main(int argc, char *argv[])
         return 1;
     }
     VekResponder vek(&devices, &io);
+    if (!startHttpSide(&devices, options.http, &app, &error)) {
+        std::fprintf(stderr, "ax-gateway-emulator: %s\n", qPrintable(error));
+        return 1;
+    }
 
     EmulatorLog::line(QStringLiteral("READY %1 devices on %2").arg(devices.count()).arg(options.interfaceName));
     return app.exec();
