@@ -11,6 +11,7 @@ namespace {
 const qint64 startWindowMs = 3000;
 const int ownMaintenanceIntervalMs = 1500;
 const char *const placeholderPrefix = "Pending (";
+const int rowByRowLimit = 50;
 
 } // namespace
 
@@ -259,12 +260,11 @@ void DeviceDatabase::databaseMaintenance()
         return;
     const DeviceDatabaseLifeCycle lifeCycle(now(), m_lostAfterMs, m_offlineAfterMs, m_newPeriodMs);
 
-    // Most rows keep their state: decide on the few columns that tell, and read whole
-    // rows only for those that change, go, or still count a duplicate address as reachable.
+    // Most rows keep their state: SQLite leaves out the online rows heard lately, the
+    // rest are decided on the few columns that tell, and whole rows are read only for
+    // those that change, go, or still count a duplicate address as reachable.
     QList<QPair<QString, DeviceDatabaseLifeCycle::Step>> work;
-    int rowCount = 0;
-    const bool decided = m_live.forEachLifeCycle([&](const DeviceDatabaseLifeCycle::Row &row) {
-        ++rowCount;
+    const auto decide = [&](const DeviceDatabaseLifeCycle::Row &row) {
         const DeviceDatabaseLifeCycle::Step step = lifeCycle.step(row);
         const bool removable =
             DeviceDatabaseLifeCycle::stateAfter(step, row.discoveryState) == DISCOVERY_OFFLINE
@@ -273,8 +273,8 @@ void DeviceDatabase::databaseMaintenance()
             || (row.ipConnectivity && row.duplicateIpAddress)) {
             work.append({row.macAddress, step});
         }
-    });
-    if (!decided) {
+    };
+    if (!m_live.forEachAgeingCandidate(lifeCycle.heardAfter(), decide)) {
         qDebug() << m_live.lastError().text();
         return;
     }
@@ -283,8 +283,8 @@ void DeviceDatabase::databaseMaintenance()
         applyStep(&device, step, lifeCycle.now());
         databaseMaintenanceUpdate(device);
     };
-    // Reading one row costs about as much as stepping twenty: past that, one scan is cheaper.
-    if (work.size() * 20 <= rowCount) {
+    // Reading one row costs about as much as stepping twenty: for many, one scan is cheaper.
+    if (work.size() <= rowByRowLimit) {
         for (const auto &[mac, step] : std::as_const(work)) {
             ArdentixDevice device;
             bool found = false;

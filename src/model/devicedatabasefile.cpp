@@ -25,11 +25,6 @@ DeviceDatabaseFile::DeviceDatabaseFile()
 {
 }
 
-QString DeviceDatabaseFile::connectionName() const
-{
-    return m_connection.name();
-}
-
 bool DeviceDatabaseFile::ensureOpen()
 {
     if (m_connection.isOpen())

@@ -19,7 +19,6 @@ public:
 
     DeviceDatabaseFile();
 
-    QString connectionName() const;
     bool ensureOpen();
     QString lastError() const;
 

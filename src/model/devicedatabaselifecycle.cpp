@@ -1,5 +1,7 @@
 #include "devicedatabaselifecycle.h"
 
+#include <limits>
+
 DeviceDatabaseLifeCycle::DeviceDatabaseLifeCycle(qint64 now, int lostAfterMs, int offlineAfterMs,
                                                  int newPeriodMs)
     : m_now(quint64(now)),
@@ -12,6 +14,14 @@ DeviceDatabaseLifeCycle::DeviceDatabaseLifeCycle(qint64 now, int lostAfterMs, in
 quint64 DeviceDatabaseLifeCycle::now() const
 {
     return m_now;
+}
+
+qint64 DeviceDatabaseLifeCycle::heardAfter() const
+{
+    // A cut-off beyond what a signed time can hold leaves no row out.
+    return m_lostCut > quint64(std::numeric_limits<qint64>::max())
+        ? std::numeric_limits<qint64>::max()
+        : qint64(m_lostCut);
 }
 
 DeviceDatabaseLifeCycle::Step DeviceDatabaseLifeCycle::step(const Row &row) const

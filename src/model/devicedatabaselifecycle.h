@@ -37,6 +37,8 @@ public:
     DeviceDatabaseLifeCycle(qint64 now, int lostAfterMs, int offlineAfterMs, int newPeriodMs);
 
     quint64 now() const;
+    // Online rows heard after this time are left as they are: no pass needs to read them.
+    qint64 heardAfter() const;
     Step step(const Row &row) const;
     static DISCOVERY_STATE stateAfter(Step step, int state);
 

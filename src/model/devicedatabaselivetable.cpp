@@ -31,11 +31,6 @@ DeviceDatabaseLiveTable::DeviceDatabaseLiveTable()
 {
 }
 
-QString DeviceDatabaseLiveTable::connectionName() const
-{
-    return m_connection.name();
-}
-
 bool DeviceDatabaseLiveTable::isOpen() const
 {
     return m_connection.isOpen();
@@ -153,9 +148,12 @@ bool DeviceDatabaseLiveTable::forEachDevice(const DeviceVisitor &visit)
     return visitRows(m_connection.prepared(DeviceDatabaseSchema::selectAll()), visit);
 }
 
-bool DeviceDatabaseLiveTable::forEachLifeCycle(const LifeCycleVisitor &visit)
+bool DeviceDatabaseLiveTable::forEachAgeingCandidate(qint64 heardAfter,
+                                                     const LifeCycleVisitor &visit)
 {
-    QSqlQuery &query = m_connection.prepared(DeviceDatabaseSchema::selectLifeCycle());
+    QSqlQuery &query = m_connection.prepared(DeviceDatabaseSchema::selectAgeingCandidates());
+    query.bindValue(QStringLiteral(":discovery_state"), QString::number(DISCOVERY_ONLINE));
+    query.bindValue(QStringLiteral(":heard_after"), heardAfter);
     if (!execute(query))
         return false;
     const DeviceDatabaseRowReader &reader = rowReader(&m_lifeCycleReader, query);

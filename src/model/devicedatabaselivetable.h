@@ -29,7 +29,6 @@ public:
 
     DeviceDatabaseLiveTable();
 
-    QString connectionName() const;
     bool isOpen() const;
     bool ensureOpen();
     QSqlError lastError() const;
@@ -44,7 +43,8 @@ public:
 
     // Each visits the selected rows in the order SQLite returns them.
     bool forEachDevice(const DeviceVisitor &visit);
-    bool forEachLifeCycle(const LifeCycleVisitor &visit);
+    // Every row but those online and heard after heardAfter, in what the ageing reads.
+    bool forEachAgeingCandidate(qint64 heardAfter, const LifeCycleVisitor &visit);
     bool forEachUserDevice(const DeviceVisitor &visit);
     // Rows that are not offline, limited to platforms whose name contains one of the
     // filter's texts literally ('%' and '_' included) when the filter is not empty.

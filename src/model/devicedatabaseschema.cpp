@@ -160,12 +160,15 @@ QString DeviceDatabaseSchema::selectAll()
     return QStringLiteral("SELECT * from ") + tableName;
 }
 
-QString DeviceDatabaseSchema::selectLifeCycle()
+QString DeviceDatabaseSchema::selectAgeingCandidates()
 {
     return QStringLiteral("SELECT mac_address , discovery_state , discovery_time , "
                           "last_vek_comm_time , last_ip_comm_time , favorite , ip_connectivity , "
                           "duplicate_ip_address from ")
-        + tableName;
+        + tableName
+        + QStringLiteral(" WHERE NOT ( discovery_state = :discovery_state AND "
+                         "( last_vek_comm_time > :heard_after OR last_ip_comm_time > :heard_after ) "
+                         "AND NOT ( ip_connectivity AND duplicate_ip_address ) )");
 }
 
 QString DeviceDatabaseSchema::selectWhere(const QString &column)

@@ -30,8 +30,9 @@ public:
     static QString updateByMac(bool withVekTime, bool withIpTime);
     static QString update(const QStringList &assignedColumns, const QString &keyColumn);
     static QString selectAll();
-    // Only what the ageing of a row decides on.
-    static QString selectLifeCycle();
+    // What the ageing of a row decides on, for every row but those online and heard
+    // after :heard_after, which no pass changes.
+    static QString selectAgeingCandidates();
     static QString selectWhere(const QString &column);
     static QString deleteWhere(const QString &column);
     static QString bindName(const QString &column);

@@ -277,11 +277,12 @@ void TestDeviceDatabaseLifeCycle::switchedOffDeviceGoesOfflineDespiteFailedProbe
 void TestDeviceDatabaseLifeCycle::oneChangeAmongManyRowsLeavesTheOthers()
 {
     // The pass reads single rows when few change and scans the table when many do.
-    for (const int silent : {1, 30}) {
+    for (const int silent : {1, 55}) {
         QVERIFY(QSqlQuery(liveDatabaseOf()).exec(QStringLiteral("DELETE FROM devices")));
         m_lost->clear();
-        for (int number = 0; number < 40; ++number) {
-            ArdentixDevice device = testDevice(QStringLiteral("00:AA:00:00:01:%1").arg(number, 2, 10, QLatin1Char('0')),
+        for (int number = 0; number < 60; ++number) {
+            const QString suffix = QString::number(number).rightJustified(2, QLatin1Char('0'));
+            ArdentixDevice device = testDevice(QStringLiteral("00:AA:00:00:01:") + suffix,
                                                QStringLiteral("10.1.1.%1").arg(number),
                                                m_clock.ms - (number < silent ? 7000 : 10));
             device.discoveryState = DISCOVERY_ONLINE;
@@ -289,8 +290,10 @@ void TestDeviceDatabaseLifeCycle::oneChangeAmongManyRowsLeavesTheOthers()
         }
         m_store->databaseMaintenance();
         QCOMPARE(m_lost->count(), silent);
-        QCOMPARE(m_store->readDeviceByMac(QStringLiteral("00:AA:00:00:01:00")).discoveryState, DISCOVERY_LOST);
-        QCOMPARE(m_store->readDeviceByMac(QStringLiteral("00:AA:00:00:01:39")).discoveryState, DISCOVERY_ONLINE);
+        QCOMPARE(m_store->readDeviceByMac(QStringLiteral("00:AA:00:00:01:00")).discoveryState,
+                 DISCOVERY_LOST);
+        QCOMPARE(m_store->readDeviceByMac(QStringLiteral("00:AA:00:00:01:59")).discoveryState,
+                 DISCOVERY_ONLINE);
     }
 }
 
