@@ -174,7 +174,7 @@ bool DeviceDatabaseLiveTable::forEachListedDevice(const QStringList &platformFil
                                                   const DeviceVisitor &visit)
 {
     QString sql = DeviceDatabaseSchema::selectAll()
-        + QStringLiteral(" WHERE discovery_state != ") + QString::number(DISCOVERY_OFFLINE);
+        + QStringLiteral(" WHERE discovery_state != :discovery_state");
     if (!platformFilter.isEmpty()) {
         QStringList terms;
         for (int i = 0; i < platformFilter.size(); ++i) {
@@ -184,6 +184,8 @@ bool DeviceDatabaseLiveTable::forEachListedDevice(const QStringList &platformFil
         sql += QStringLiteral(" AND (") + terms.join(QStringLiteral(" OR ")) + QStringLiteral(" )");
     }
     QSqlQuery &query = m_connection.prepared(sql);
+    // The column holds the state as text; a text value spares converting every row's.
+    query.bindValue(QStringLiteral(":discovery_state"), QString::number(DISCOVERY_OFFLINE));
     for (int i = 0; i < platformFilter.size(); ++i)
         query.bindValue(platformBindName(i), likePattern(platformFilter.at(i)));
     return visitRows(query, visit);
