@@ -116,7 +116,6 @@ private slots:
     void favouriteChangeIsPassedOn();
     void helpMenuOpensHelpOrContact_data();
     void helpMenuOpensHelpOrContact();
-    void pausingComesFromTheBus();
     void secondInstanceEndsWithExitCodeOne();
     void destructionLetsGoOfItsWindows();
 
@@ -507,18 +506,6 @@ void tst_AXTMainWindow::helpMenuOpensHelpOrContact()
     // The pages are the files beside the program.
     QVERIFY(help->findChild<QTextBrowser *>("textBrowser")->toPlainText().contains("Take the tour"));
     QVERIFY(contact->findChild<QTextBrowser *>("textBrowser")->toPlainText().contains("Technical support"));
-}
-
-void tst_AXTMainWindow::pausingComesFromTheBus()
-{
-    // The toolbar's press travels up to the root, where the controller wires it to the window.
-    makeWindow();
-    AxSignalObject toolbarRelay(m_root.get());
-    QSignalSpy paused(m_root.get(), &AxSignalObject::_signal_up_pause_update);
-    QVERIFY(connect(m_root.get(), SIGNAL(_signal_up_pause_update(bool)), m_window.data(),
-                    SLOT(pause_updates_toggle(bool))));
-    emit toolbarRelay._signal_up_pause_update(true);
-    QCOMPARE(paused.size(), 1);
 }
 
 void tst_AXTMainWindow::secondInstanceEndsWithExitCodeOne()

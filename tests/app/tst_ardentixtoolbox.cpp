@@ -1,0 +1,375 @@
+#include "app/ardentixtoolbox.h"
+
+#include "comm/axcomm.h"
+#include "model/axmetatypes.h"
+#include "model/axsignalobject.h"
+#include "model/devicedatabase.h"
+#include "ui/main/axtmainwindow.h"
+#include "ui/tool/helpwidget.h"
+#include "ui/tool/systemsettingswidget.h"
+
+#include "emulatorprocess.h"
+#include "netnspair.h"
+#include "testsandbox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+// The real controller with the real store and communications manager, in network
+// namespace A, and the gateway emulator in B: nothing leaves the namespace pair.
+class tst_ArdentixToolbox : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void discoveredDevicesReachTheStoreAndTheMainWindow();
+    void everyConnectionIsMade();
+    void deviceAddedByAddressIsStoredAndReplacedByTheDiscoveredOne();
+    void forcedPingPingsOnlyAfterF5();
+    void profileChangeReappliesThePing();
+    void setupOpensOneSettingsWindow();
+    void closingTheMainWindowWithSettingsOpenIsSafe();
+
+private:
+    bool startEmulator(const QStringList &arguments);
+    void storeProfile(const QString &name, int pingInterval);
+    AXTMainWindow *mainWindow() const;
+    DeviceDatabase *store() const;
+    int pingsSeen() const;
+
+    std::unique_ptr<TestSandbox> m_sandbox;
+    std::unique_ptr<NetnsPair> m_pair;
+    std::unique_ptr<EmulatorProcess> m_emulator;
+    std::unique_ptr<ArdentixToolbox> m_toolbox;
+};
+
+void tst_ArdentixToolbox::initTestCase()
+{
+    registerAxMetaTypes();
+    qRegisterMetaType<RUN_MODE>("RUN_MODE");
+}
+
+void tst_ArdentixToolbox::init()
+{
+    m_sandbox = std::make_unique<TestSandbox>();
+    QVERIFY(m_sandbox->isValid());
+    m_pair = std::make_unique<NetnsPair>();
+    m_emulator = std::make_unique<EmulatorProcess>();
+    AX_REQUIRE_NETNS(*m_pair);
+}
+
+void tst_ArdentixToolbox::cleanup()
+{
+    m_toolbox.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QWidget *window : QApplication::topLevelWidgets())
+        delete window;
+    m_emulator.reset();
+    m_pair.reset();
+    m_sandbox.reset();
+}
+
+// The emulator in B; this thread, and the capture threads it starts, in A.
+bool tst_ArdentixToolbox::startEmulator(const QStringList &arguments)
+{
+    QString error;
+    if (!m_emulator->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH, arguments, &error)
+        || !m_pair->enter(NetnsPair::A, &error)) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    return true;
+}
+
+void tst_ArdentixToolbox::storeProfile(const QString &name, int pingInterval)
+{
+    QSettings store(QStringLiteral("Ardentix"), QStringLiteral("Toolbox"));
+    store.beginWriteArray("settings_profiles", 1);
+    store.setArrayIndex(0);
+    store.setValue("settings_profile_name", name);
+    store.setValue("working_path", m_sandbox->path());
+    store.setValue("tools_path", m_sandbox->path());
+    store.setValue("ping_interval", pingInterval);
+    store.endArray();
+}
+
+AXTMainWindow *tst_ArdentixToolbox::mainWindow() const
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *window = qobject_cast<AXTMainWindow *>(widget))
+            return window;
+    return nullptr;
+}
+
+DeviceDatabase *tst_ArdentixToolbox::store() const
+{
+    return m_toolbox->findChild<DeviceDatabase *>();
+}
+
+int tst_ArdentixToolbox::pingsSeen() const
+{
+    return m_emulator->countLines(QRegularExpression("^DISCOVERY from 10\\.77\\.0\\.1 to 255\\.255\\.255\\.255"));
+}
+
+void tst_ArdentixToolbox::discoveredDevicesReachTheStoreAndTheMainWindow()
+{
+    QVERIFY(startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.100"}));
+    m_toolbox = std::make_unique<ArdentixToolbox>();
+    m_toolbox->Start(RUN_MODE(0));
+
+    AXTMainWindow *window = mainWindow();
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
+    QVERIFY(store());
+    QSignalSpy shown(store(), &DeviceDatabase::onlineDeviceUpdate);
+
+    // Discovery pings at once; the maintenance pass shows what answered every second.
+    QStringList macs;
+    QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                for (const QList<QVariant> &arguments : shown)
+                    macs << arguments.first().value<ArdentixDevice>().macAddress;
+                macs.removeDuplicates();
+                macs.sort();
+                return macs == QStringList({"02:A0:00:00:00:01", "02:A0:00:00:00:02"});
+            }(),
+            8000);
+    DeviceDatabase::ReadResult result = DeviceDatabase::ReadFailed;
+    const ArdentixDevice stored = store()->readDeviceByMac("02:A0:00:00:00:02", &result);
+    QCOMPARE(result, DeviceDatabase::DeviceFound);
+    QCOMPARE(stored.ipAddress, QHostAddress("10.77.0.101"));
+    QVERIFY(stored.vekConnectivity);
+    QVERIFY(pingsSeen() >= 1);
+}
+
+void tst_ArdentixToolbox::everyConnectionIsMade()
+{
+    QVERIFY(startEmulator({"--devices", "1"}));
+    m_toolbox = std::make_unique<ArdentixToolbox>();
+    m_toolbox->Start(RUN_MODE(RUN_MODE_FORCED_PING));
+    AXTMainWindow *window = mainWindow();
+    DeviceDatabase *db = store();
+    AxComm *comm = m_toolbox->findChild<AxComm *>();
+    QVERIFY(window && db && comm);
+    // The root: upstream of the main window's node, which is the help window's upstream.
+    HelpWidget *help = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        help = help ? help : qobject_cast<HelpWidget *>(widget);
+    QVERIFY(help && help->bus && help->bus->upstream);
+    AxSignalObject *root = help->bus->upstream->upstream;
+    QVERIFY(root);
+
+    // Each expected connection exists exactly when it can be taken away.
+    struct Connection { QObject *from; const char *signal; QObject *to; const char *slot; };
+    const Connection expected[] = {
+        {comm, SIGNAL(deviceFound(ArdentixDevice)), m_toolbox.get(), SLOT(onDeviceFound(ArdentixDevice))},
+        {db, SIGNAL(onlineDeviceUpdate(ArdentixDevice)), window, SLOT(AddDeviceToList(ArdentixDevice))},
+        {db, SIGNAL(deviceOffline(ArdentixDevice)), window, SLOT(deviceOffline(ArdentixDevice))},
+        {db, SIGNAL(deviceLost(ArdentixDevice)), comm, SLOT(deviceLost(ArdentixDevice))},
+        {window, SIGNAL(deviceFavoriteChangedSignal(QString,bool)), m_toolbox.get(),
+         SLOT(onDeviceFavoriteChanged(QString,bool))},
+        {window, SIGNAL(userDeviceAdded(ArdentixDevice)), db, SLOT(updateDeviceOnDefaultDatabase(ArdentixDevice))},
+        {window, SIGNAL(userDeviceAdded(ArdentixDevice)), db, SLOT(updateDeviceOnFileDatabase(ArdentixDevice))},
+        {window, SIGNAL(userDeviceRemoved(QString)), db, SLOT(removeDeviceFromDefaultDatabaseByIP(QString))},
+        {window, SIGNAL(userDeviceRemoved(QString)), db, SLOT(removeDeviceFromFileDatabaseByIP(QString))},
+        {db, SIGNAL(removeDevice(QString)), window, SLOT(removeDeviceFromList(QString))},
+        {window, SIGNAL(showSetupWidget()), m_toolbox.get(), SLOT(showSetupWidget())},
+        {window, SIGNAL(start_forced_ping()), m_toolbox.get(), SLOT(start_forced_ping())},
+        {root, SIGNAL(_signal_up_axgui_support(QString,bool,bool)), db,
+         SLOT(updateAxguiSupported(QString,bool,bool))},
+        {root, SIGNAL(_signal_up_diag_support(QString,bool,bool)), db, SLOT(updateDiagSupported(QString,bool,bool))},
+        {root, SIGNAL(_signal_up_security_status(QString,SECURITY_STATUS,bool)), db,
+         SLOT(updateSecurityStatus(QString,SECURITY_STATUS,bool))},
+        {root, SIGNAL(_signal_up_vek_advanced_network_support(QString,VEK_NET_SUPPORT)), db,
+         SLOT(updateVekAdvancedNetworkSupported(QString,VEK_NET_SUPPORT))},
+        {root, SIGNAL(_signal_up_json_support(QString,bool,bool)), db, SLOT(updateJsonSupported(QString,bool,bool))},
+        {root, SIGNAL(_signal_up_set_device_password_protection(QString,bool)), db,
+         SLOT(setDevicePasswordProtected(QString,bool))},
+        {root, SIGNAL(_signal_up_set_device_credentials(ArdentixDevice)), db, SLOT(setDeviceCredentials(ArdentixDevice))},
+        {root, SIGNAL(_signal_up_pause_update(bool)), window, SLOT(pause_updates_toggle(bool))},
+        {root, SIGNAL(_signal_up_file_received(QString,QByteArray,bool,ArdentixDevice)), root,
+         SLOT(_slot_down_file_received(QString,QByteArray,bool,ArdentixDevice))},
+        {root, SIGNAL(_signal_up_file_send_complete(QString,FILE_TRANSFER_STATE,float,ArdentixDevice)), root,
+         SLOT(_slot_down_file_send_complete(QString,FILE_TRANSFER_STATE,float,ArdentixDevice))},
+        {root, SIGNAL(_signal_up_system_time(QDateTime,ArdentixDevice)), root,
+         SLOT(_slot_down_system_time(QDateTime,ArdentixDevice))},
+        {root, SIGNAL(_signal_up_update_device_firmware_name(ArdentixDevice)), root,
+         SLOT(_slot_down_update_device_firmware_name(ArdentixDevice))},
+        {root, SIGNAL(_signal_up_user_authenticated(ArdentixDevice,bool)), root,
+         SLOT(_slot_down_user_authenticated(ArdentixDevice,bool))},
+    };
+    for (const Connection &connection : expected)
+        QVERIFY2(QObject::disconnect(connection.from, connection.signal, connection.to, connection.slot),
+                 connection.slot);
+}
+
+void tst_ArdentixToolbox::deviceAddedByAddressIsStoredAndReplacedByTheDiscoveredOne()
+{
+    // The gateway at 10.77.0.100 stays quiet until discovery is asked for (F5).
+    QVERIFY(startEmulator({"--devices", "1", "--base-mac", "02:A0:00:00:00:07", "--base-ip", "10.77.0.100"}));
+    m_toolbox = std::make_unique<ArdentixToolbox>();
+    m_toolbox->Start(RUN_MODE_FORCED_PING);
+    AXTMainWindow *window = mainWindow();
+    QVERIFY(window);
+    QSignalSpy shown(store(), &DeviceDatabase::onlineDeviceUpdate);
+    QSignalSpy replaced(store(), &DeviceDatabase::removeDevice);
+
+    // The user adds it by address, through the header's plus.
+    QTimer::singleShot(0, this, [] {
+        auto *poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, poll, [poll] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            poll->deleteLater();
+            poll->stop();
+            dialog->setTextValue(" 10.77.000.100 ");
+            dialog->accept();
+        });
+        poll->start(10);
+    });
+    QMetaObject::invokeMethod(window, "onDeviceTableViewHeaderClicked", Q_ARG(int, 2));
+
+    DeviceDatabase::ReadResult result = DeviceDatabase::ReadFailed;
+    const ArdentixDevice pending = store()->readDeviceByMac("Pending (10.77.0.100)", &result);
+    QCOMPARE(result, DeviceDatabase::DeviceFound);
+    QVERIFY(pending.userDevice);
+    QVERIFY(pending.favorite);
+    QVERIFY(QFileInfo::exists(m_sandbox->filePath("axdevices.db")));
+
+    QTest::keyClick(window, Qt::Key_F5);
+    QTRY_VERIFY_WITH_TIMEOUT(!replaced.isEmpty(), 8000);
+    QCOMPARE(replaced.first().first().toString(), QStringLiteral("Pending (10.77.0.100)"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                for (const QList<QVariant> &arguments : shown)
+                    if (arguments.first().value<ArdentixDevice>().macAddress == "02:A0:00:00:00:07")
+                        return true;
+                return false;
+            }(),
+            5000);
+}
+
+void tst_ArdentixToolbox::forcedPingPingsOnlyAfterF5()
+{
+    storeProfile("Quick", 200);
+    QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox")).setValue("active_settings_profile", "Quick");
+    QVERIFY(startEmulator({"--devices", "1"}));
+    m_toolbox = std::make_unique<ArdentixToolbox>();
+    m_toolbox->Start(RUN_MODE(RUN_MODE_FORCED_PING | RUN_MODE_ADVANCED));
+    AXTMainWindow *window = mainWindow();
+    QVERIFY(window);
+
+    QTest::qWait(700);
+    QCOMPARE(pingsSeen(), 0);
+    QTest::keyClick(window, Qt::Key_F5);
+    QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= 3, 5000);
+
+    // A profile change ends the refresh window at once.
+    QTest::mouseClick(window->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
+    SystemSettingsWidget *settings = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        settings = settings ? settings : qobject_cast<SystemSettingsWidget *>(widget);
+    QVERIFY(settings);
+    QTest::keyClick(settings->findChild<QComboBox *>("configListComboBox"), Qt::Key_Up);
+    QTest::qWait(300);
+    const int afterChange = pingsSeen();
+    QTest::qWait(700);
+    QCOMPARE(pingsSeen(), afterChange);
+}
+
+void tst_ArdentixToolbox::profileChangeReappliesThePing()
+{
+    storeProfile("Quick", 200);
+    QVERIFY(startEmulator({"--devices", "1"}));
+    m_toolbox = std::make_unique<ArdentixToolbox>();
+    m_toolbox->Start(RUN_MODE(0));
+    QVERIFY(mainWindow());
+
+    // The built-in profile pings every 1500 ms: one at once, then a pause.
+    QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= 1, 5000);
+    QTest::qWait(600);
+    QCOMPARE(pingsSeen(), 1);
+
+    // Choosing the quick profile in the settings window re-applies the timers.
+    QTest::mouseClick(mainWindow()->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
+    SystemSettingsWidget *settings = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        settings = settings ? settings : qobject_cast<SystemSettingsWidget *>(widget);
+    QVERIFY(settings);
+    auto *profiles = settings->findChild<QComboBox *>("configListComboBox");
+    QTest::keyClick(profiles, Qt::Key_Down);
+    QCOMPARE(profiles->currentText(), QStringLiteral("Quick"));
+    const int before = pingsSeen();
+    QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= before + 4, 3000);
+}
+
+void tst_ArdentixToolbox::setupOpensOneSettingsWindow()
+{
+    QVERIFY(startEmulator({"--devices", "1"}));
+    m_toolbox = std::make_unique<ArdentixToolbox>();
+    m_toolbox->Start(RUN_MODE_FORCED_PING);
+    auto *setup = mainWindow()->findChild<QPushButton *>("setupButton");
+    const auto settingsWindows = [] {
+        QList<SystemSettingsWidget *> windows;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (auto *window = qobject_cast<SystemSettingsWidget *>(widget))
+                windows << window;
+        return windows;
+    };
+    QTest::mouseClick(setup, Qt::LeftButton);
+    QTest::mouseClick(setup, Qt::LeftButton);
+    QCOMPARE(settingsWindows().size(), 1);
+    QPointer<SystemSettingsWidget> first = settingsWindows().first();
+    QVERIFY(first->isVisible());
+    QVERIFY(first->testAttribute(Qt::WA_DeleteOnClose));
+
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!first);
+    QTest::mouseClick(setup, Qt::LeftButton);
+    QCOMPARE(settingsWindows().size(), 1);
+}
+
+void tst_ArdentixToolbox::closingTheMainWindowWithSettingsOpenIsSafe()
+{
+    storeProfile("Quick", 200);
+    QVERIFY(startEmulator({"--devices", "1"}));
+    m_toolbox = std::make_unique<ArdentixToolbox>();
+    m_toolbox->Start(RUN_MODE_FORCED_PING);
+    QPointer<AXTMainWindow> window = mainWindow();
+    QTest::mouseClick(window->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
+    SystemSettingsWidget *settings = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        settings = settings ? settings : qobject_cast<SystemSettingsWidget *>(widget);
+    QVERIFY(settings);
+
+    // The settings window keeps the program running after the main window has gone.
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!window);
+
+    // A profile change re-applies the timers, which also suspend the main window's marks.
+    auto *profiles = settings->findChild<QComboBox *>("configListComboBox");
+    QTest::keyClick(profiles, Qt::Key_Down);
+    QCOMPARE(profiles->currentText(), QStringLiteral("Quick"));
+    QTest::qWait(200);
+    QVERIFY(settings->isVisible());
+}
+
+QTEST_MAIN(tst_ArdentixToolbox)
+#include "tst_ardentixtoolbox.moc"
