@@ -19,17 +19,26 @@ namespace {
 
 const int steadyPasses = 15;
 
+// Filled as an identification reply fills a record.
 ArdentixDevice benchDevice(int number, qint64 heardAt)
 {
     ArdentixDevice device;
     const unsigned char mac[6] = {0x00, 0x60, 0x35, quint8(number >> 16), quint8(number >> 8),
                                   quint8(number)};
+    const unsigned char shownMac[6] = {0x00, 0x60, 0x35, quint8(number >> 16), quint8(number >> 8),
+                                       quint8(number + 1)};
     device.setMac(mac);
+    device.setDisplayMac(shownMac);
     device.ipAddress = QHostAddress(quint32(0x0A000000 + number + 1));
     device.configTitle = QStringLiteral("Line %1").arg(number);
     device.devicePlatform = QStringLiteral("AXT 300");
+    device.rebootTime = QStringLiteral("2024-03-01 06:00:00");
     device.firmwareVersion = QStringLiteral("Ver6.21");
+    device.firmwareFileName = QStringLiteral("axt300.bin");
+    device.localAdapterMac = QStringLiteral("52:54:00:12:34:56");
     device.platformCode = 300;
+    device.nicCount = 2;
+    device.ipConnectivity = true;
     device.vekConnectivity = true;
     device.lastVekCommTime = quint64(heardAt);
     return device;
