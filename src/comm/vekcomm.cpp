@@ -4,6 +4,8 @@
 #include "jsontext.h"
 #include "kovmessage.h"
 #include "udppacket.h"
+#include "vekfilegetter.h"
+#include "vekfilesender.h"
 #include "vekframe.h"
 #include "vekiamreply.h"
 #include "winpcapreceiveprocess.h"
@@ -45,8 +47,11 @@ VekComm::VekComm(QObject *owner, AxSignalObject *upstream, const Adapter *adapte
     : adapter(adapter)
     , replyFilter(replyFilter)
     , bus(new AxSignalObject(upstream))
+    , fileSender(new VekFileSender(this))
+    , fileGetter(new VekFileGetter(this))
 {
     Q_UNUSED(owner);
+    connectFileTransfers();
 }
 
 // The bus relay hangs below the upstream relay; it goes with this object so
@@ -165,6 +170,30 @@ void VekComm::sendFrame(const UdpPacket &packet)
     pcap_close(handle);
 }
 
+void VekComm::sendFile(const QString &localPath, const QString &remoteName, const ArdentixDevice &target)
+{
+    fileSender->sendFile(localPath, remoteName, target);
+}
+
+void VekComm::getFile(const QString &remoteName, const ArdentixDevice &source)
+{
+    fileGetter->getFile(remoteName, source);
+}
+
+// The file machines send their commands to the device's MAC and the IPv4
+// broadcast address, and report through this endpoint's relay.
+void VekComm::connectFileTransfers()
+{
+    const auto sendCommand = [this](const QByteArray &payload, const QString &mac) {
+        sendToDevice(mac, kBroadcastIp, payload);
+    };
+    connect(fileSender, &VekFileSender::kovRequest, this, sendCommand);
+    connect(fileGetter, &VekFileGetter::kovRequest, this, sendCommand);
+    connect(fileSender, &VekFileSender::fileSendReport, bus, &AxSignalObject::_slot_up_file_send_complete);
+    connect(fileGetter, &VekFileGetter::fileReceived, bus, &AxSignalObject::_slot_up_file_received);
+    connect(fileSender, &VekFileSender::finished, this, &VekComm::vek_file_send_finished);
+}
+
 void VekComm::processVekPacket(const QByteArray &bytes)
 {
     const VekFrame frame(bytes);
@@ -178,6 +207,8 @@ void VekComm::processVekPacket(const QByteArray &bytes)
         processJsonText(frame);
         return;
     }
+    if (fileSender->processFrame(frame) || fileGetter->processFrame(frame))
+        return;
     if (frame.payloadByte(0) == VekIamReply::MessageType)
         processIamReply(frame);
     if (frame.payloadByte(0) != ':' || frame.payloadByte(1) != '7')

@@ -14,6 +14,8 @@
 class Adapter;
 class AxSignalObject;
 class UdpPacket;
+class VekFileGetter;
+class VekFileSender;
 class VekFrame;
 class WinPcapReceiveProcess;
 
@@ -47,11 +49,18 @@ public:
     void abortBridgeSnapshot(const ArdentixDevice &device);
     void vekGetFlashSize(const ArdentixDevice &device);
 
+    // File transfer: one send and one get at a time, each file's end reported
+    // once on the bus (file send complete, file received).
+    void sendFile(const QString &localPath, const QString &remoteName, const ArdentixDevice &target);
+    void getFile(const QString &remoteName, const ArdentixDevice &source);
+
 signals:
     void vekIamReceived(ArdentixDevice device);
     void vekAckReceived(ArdentixDevice device);
     void vekNakReceived(ArdentixDevice device);
     void vekAdvancedNetwork_support(QString mac, VEK_NET_SUPPORT support);
+    // A file send ended, whatever its result: the next queued file may go.
+    void vek_file_send_finished();
 
 private slots:
     void processVekPacket(const QByteArray &frame);
@@ -70,12 +79,15 @@ private:
     void processAdvancedNetwork(const VekFrame &frame);
     void processJsonText(const VekFrame &frame);
     ArdentixDevice senderRecord(const VekFrame &frame) const;
+    void connectFileTransfers();
 
     const Adapter *adapter;
     WinPcapReceiveProcess *captureThread = nullptr;
     QHostAddress replyFilter;
     QPointer<AxSignalObject> bus;
     QList<ArdentixDevice> pendingFlashSize;
+    VekFileSender *fileSender;
+    VekFileGetter *fileGetter;
 };
 
 #endif // VEKCOMM_H

@@ -4,8 +4,10 @@
 #include "deviceset.h"
 #include "emulatorlog.h"
 #include "emulatoroptions.h"
+#include "filetransferoptions.h"
 #include "httpside.h"
 #include "rawframeio.h"
+#include "vekfileservice.h"
 #include "vekresponder.h"
 
 #include <QCoreApplication>
@@ -18,8 +20,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("ax-gateway-emulator"));
 
     EmulatorOptions options;
+    FileTransferOptions fileOptions;
+    QStringList arguments;
     QString error;
-    if (!options.parse(app.arguments(), &error)) {
+    if (!fileOptions.take(app.arguments(), &arguments, &error) || !options.parse(arguments, &error)) {
         std::fprintf(stderr, "ax-gateway-emulator: %s\n", qPrintable(error));
         return 2;
     }
@@ -35,6 +39,11 @@ int main(int argc, char *argv[])
     if (!startHttpSide(&devices, options.http, &app, &error)) {
         std::fprintf(stderr, "ax-gateway-emulator: %s\n", qPrintable(error));
         return 1;
+    }
+    VekFileService files(&devices, &io);
+    if (!files.configure(fileOptions, &error)) {
+        std::fprintf(stderr, "ax-gateway-emulator: %s\n", qPrintable(error));
+        return 2;
     }
 
     EmulatorLog::line(QStringLiteral("READY %1 devices on %2").arg(devices.count()).arg(options.interfaceName));
