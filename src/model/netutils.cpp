@@ -123,11 +123,14 @@ void parseMacString(const QString &text, unsigned char *out)
 {
     // The placeholder key of a user-added device ("Pending (...)") passes here on
     // every read of its row, so malformed text is not logged: its result is defined.
-    const QStringList parts = text.split(QLatin1Char(':'), Qt::KeepEmptyParts);
-    for (int k = 0; k < macByteCount && k < parts.size(); ++k) {
+    // Every row read of the device store passes here, so no list is built.
+    int k = 0;
+    for (const QStringView part : QStringView(text).tokenize(u':')) {
+        if (k == macByteCount)
+            break;
         bool ok = false;
-        const ushort value = parts.at(k).toUShort(&ok, 16);
-        out[k] = ok ? static_cast<unsigned char>(value & 0xFF) : 0;
+        const ushort value = part.toUShort(&ok, 16);
+        out[k++] = ok ? static_cast<unsigned char>(value & 0xFF) : 0;
     }
 }
 
