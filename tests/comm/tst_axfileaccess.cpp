@@ -1,99 +1,15 @@
-// The transfer-tool runner with real child processes: the system's curl against
-// a small HTTP server on loopback, and the stub tools where a test must see the
-// command line or make the tool fail.
+// The transfer-tool runner with real child processes: the stub tools, where a
+// test must see the command line or make the tool fail.
 #include "comm/axfileaccess.h"
 
 #include "testsandbox.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QMap>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
-#include <QUrl>
 
 namespace {
-
-// Answers curl's uploads to "/ardentix.cgi" and serves the files it holds by path.
-class FileServer : public QTcpServer
-{
-public:
-    QMap<QString, QByteArray> files;
-    QStringList authorizations;          // the Authorization header of every request
-    QByteArray uploadAnswer = "<html>File upload Success</html>";
-    QString address;
-
-    explicit FileServer(QObject *parent = nullptr) : QTcpServer(parent)
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { serve(socket); });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-
-private:
-    QMap<QTcpSocket *, QByteArray> pending;
-
-    void serve(QTcpSocket *socket)
-    {
-        QByteArray &request = pending[socket];
-        request += socket->readAll();
-        const int headerEnd = request.indexOf("\r\n\r\n");
-        if (headerEnd < 0)
-            return;
-        const QList<QByteArray> lines = request.left(headerEnd).split('\n');
-        QMap<QByteArray, QByteArray> headers;
-        for (int i = 1; i < lines.size(); ++i) {
-            const int colon = lines.at(i).indexOf(':');
-            headers.insert(lines.at(i).left(colon).trimmed().toLower(), lines.at(i).mid(colon + 1).trimmed());
-        }
-        const qsizetype bodyLength = headers.value("content-length").toLongLong();
-        if (headers.contains("expect") && request.size() == headerEnd + 4) {
-            socket->write("HTTP/1.1 100 Continue\r\n\r\n");
-            return;
-        }
-        if (request.size() < headerEnd + 4 + bodyLength)
-            return;
-        const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
-        const QByteArray body = request.mid(headerEnd + 4, bodyLength);
-        pending.remove(socket);
-        authorizations << QString::fromLatin1(headers.value("authorization"));
-
-        const QString path = QUrl::fromPercentEncoding(requestLine.value(1));
-        if (requestLine.value(0) == "POST" && path == "/ardentix.cgi") {
-            const QByteArray type = headers.value("content-type");
-            storeUpload(body, "--" + type.mid(type.indexOf("boundary=") + 9));
-            reply(socket, "200 OK", uploadAnswer);
-        } else if (requestLine.value(0) == "GET" && files.contains(path.mid(1))) {
-            reply(socket, "200 OK", files.value(path.mid(1)));
-        } else {
-            reply(socket, "404 Not Found", "no such file");
-        }
-    }
-
-    void storeUpload(const QByteArray &body, const QByteArray &boundary)
-    {
-        const int nameStart = body.indexOf("filename=\"") + 10;
-        const int nameEnd = body.indexOf("\"\r\n", nameStart);
-        const int dataStart = body.indexOf("\r\n\r\n", nameEnd) + 4;
-        const int dataEnd = body.indexOf("\r\n" + boundary, dataStart);
-        QByteArray name = body.mid(nameStart, nameEnd - nameStart);
-        name.replace("%22", "\"");
-        files.insert(QString::fromUtf8(name), body.mid(dataStart, dataEnd - dataStart));
-    }
-
-    static void reply(QTcpSocket *socket, const QByteArray &status, const QByteArray &body)
-    {
-        socket->write("HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size())
-                      + "\r\nConnection: close\r\n\r\n" + body);
-        socket->disconnectFromHost();
-    }
-};
 
 QByteArray patternBytes(int size, int seed)
 {
@@ -157,23 +73,6 @@ QStringList sendReports(const QSignalSpy &spy)
     return reports;
 }
 
-// Listens where curl will look for the device: port 80 of an address of our own on loopback.
-bool listenLikeADevice(FileServer &server, QString *reason)
-{
-    const int base = QCoreApplication::applicationPid() % 200 + 20;
-    for (int attempt = 1; attempt < 250; ++attempt) {
-        const QHostAddress address(QStringLiteral("127.%1.%2.%3").arg(base).arg(attempt).arg(base));
-        if (server.listen(address, 80)) {
-            server.address = address.toString();
-            return true;
-        }
-        if (server.serverError() == QAbstractSocket::SocketAccessError)
-            break;
-    }
-    *reason = "port 80 on a loopback address can't be bound here (needs root): " + server.errorString();
-    return false;
-}
-
 const QString Complete = QString::number(FILE_TRANSFER_COMPLETE);
 const QString Failed = QString::number(FILE_TRANSFER_FAILED);
 
@@ -187,10 +86,8 @@ private slots:
     void init();
     void cleanup();
 
-    void uploadsReachTheDeviceWithRealCurl();
     void uploadIsJudgedByTheWholeAnswer_data();
     void uploadIsJudgedByTheWholeAnswer();
-    void downloadsWithRealCurl();
 
     void commandLinesKeepNamesInTheirArguments();
     void passwordNeverOnTheCommandLine();
@@ -232,40 +129,6 @@ void TestAxFileAccess::cleanup()
     sandbox = nullptr;
 }
 
-void TestAxFileAccess::uploadsReachTheDeviceWithRealCurl()
-{
-    FileServer server;
-    QString reason;
-    if (!listenLikeADevice(server, &reason))
-        QSKIP(qPrintable(reason));
-    const ArdentixDevice device = deviceAt(server.address, "admin", "pa\"ss wo:rd\\");
-
-    const QStringList remoteNames = {"plain.bin", "-dash \"quoted\"; type=text/html,x", "empty"};
-    const QStringList localPaths = {sandbox->filePath("plain.bin"),
-                                    QDir::toNativeSeparators(sandbox->filePath("-odd; name,\"q\".bin")),
-                                    sandbox->filePath("empty")};
-    const QList<QByteArray> contents = {patternBytes(300 * 1024, 1), patternBytes(451, 2), QByteArray()};
-    for (int i = 0; i < localPaths.size(); ++i)
-        QVERIFY(writeFile(localPaths.at(i), contents.at(i)));
-
-    AxFileAccess access;
-    QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
-    QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
-    QVERIFY(access.sendFiles(localPaths, remoteNames, device));
-    QVERIFY(batch.wait(20000));
-
-    QCOMPARE(batch.first().at(0).toInt(), 3);
-    QCOMPARE(batch.first().at(1).toString(), localPaths.last());
-    QCOMPARE(sendReports(reports), QStringList({localPaths.at(0) + "=" + Complete,
-                                                localPaths.at(1) + "=" + Complete,
-                                                localPaths.at(2) + "=" + Complete}));
-    QCOMPARE(reports.first().at(3).value<ArdentixDevice>().username, QString("admin"));
-    for (int i = 0; i < remoteNames.size(); ++i)
-        QCOMPARE(server.files.value(remoteNames.at(i)), contents.at(i));
-    const QString basic = "Basic " + QString::fromLatin1(QByteArray("admin:pa\"ss wo:rd\\").toBase64());
-    QCOMPARE(server.authorizations, QStringList({basic, basic, basic}));
-}
-
 void TestAxFileAccess::uploadIsJudgedByTheWholeAnswer_data()
 {
     QTest::addColumn<QByteArray>("answer");
@@ -281,11 +144,8 @@ void TestAxFileAccess::uploadIsJudgedByTheWholeAnswer()
 {
     QFETCH(QByteArray, answer);
     QFETCH(bool, stored);
-    FileServer server;
-    QString reason;
-    if (!listenLikeADevice(server, &reason))
-        QSKIP(qPrintable(reason));
-    server.uploadAnswer = answer;
+    QVERIFY(installStub("curl"));
+    QVERIFY(writeFile("curl-plan.txt", "0 " + answer + "\n"));
     QVERIFY(writeFile("one.txt", "1"));
     QVERIFY(writeFile("two.txt", "2"));
 
@@ -293,7 +153,7 @@ void TestAxFileAccess::uploadIsJudgedByTheWholeAnswer()
     AxFileAccess access;
     QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
     QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
-    QVERIFY(access.sendFiles({"one.txt", "two.txt"}, {"one.txt", "two.txt"}, deviceAt(server.address)));
+    QVERIFY(access.sendFiles({"one.txt", "two.txt"}, {"one.txt", "two.txt"}, deviceAt("10.0.0.1")));
     QVERIFY(batch.wait(10000));
     QTest::qWait(100);
 
@@ -305,28 +165,6 @@ void TestAxFileAccess::uploadIsJudgedByTheWholeAnswer()
         QCOMPARE(batch.first().at(0).toInt(), 0);
     }
     QCOMPARE(batch.size(), 1);
-}
-
-void TestAxFileAccess::downloadsWithRealCurl()
-{
-    FileServer server;
-    QString reason;
-    if (!listenLikeADevice(server, &reason))
-        QSKIP(qPrintable(reason));
-    server.files.insert("logs/a b?c#d[1-2].txt", patternBytes(1000, 3));
-    server.files.insert("big.bin", patternBytes(400 * 1024, 4));
-
-    AxFileAccess access;
-    QSignalSpy complete(&access, &AxFileAccess::signal_file_get_complete);
-    QVERIFY(access.getFileList({"-first.txt", sandbox->filePath("big.bin")},
-                               {"logs/a b?c#d[1-2].txt", "big.bin"},
-                               deviceAt(server.address, "admin", "secret"), 0));
-    QVERIFY(complete.wait(20000));
-    QCOMPARE(complete.first().at(0).toBool(), true);
-    QCOMPARE(readFile("-first.txt"), server.files.value("logs/a b?c#d[1-2].txt"));
-    QCOMPARE(readFile("big.bin"), server.files.value("big.bin"));
-    const QString basic = "Basic " + QString::fromLatin1(QByteArray("admin:secret").toBase64());
-    QCOMPARE(server.authorizations, QStringList({basic, basic}));
 }
 
 void TestAxFileAccess::commandLinesKeepNamesInTheirArguments()

@@ -5,6 +5,9 @@
 #include "emulatorlog.h"
 #include "emulatoroptions.h"
 #include "filetransferoptions.h"
+#include "fileuploadhandler.h"
+#include "httpdevice.h"
+#include "httpdeviceserver.h"
 #include "httpside.h"
 #include "rawframeio.h"
 #include "vekfileservice.h"
@@ -36,7 +39,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     VekResponder vek(&devices, &io);
-    if (!startHttpSide(&devices, options.http, &app, &error)) {
+    QList<HttpDevice *> webSides;
+    if (!startHttpSide(&devices, options.http, &app, &error, &webSides)) {
         std::fprintf(stderr, "ax-gateway-emulator: %s\n", qPrintable(error));
         return 1;
     }
@@ -45,6 +49,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "ax-gateway-emulator: %s\n", qPrintable(error));
         return 2;
     }
+    for (HttpDevice *web : std::as_const(webSides))
+        FileUploadHandler::install(web->server(), files.store(web->server()->address()));
 
     EmulatorLog::line(QStringLiteral("READY %1 devices on %2").arg(devices.count()).arg(options.interfaceName));
     return app.exec();
