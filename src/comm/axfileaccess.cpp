@@ -132,7 +132,6 @@ QStringList AxFileAccess::listFilesInDir(const QString &dir, const QStringList &
 
 void AxFileAccess::sendFile(const QString &localPath, const QString &remoteName)
 {
-    sendSucceeded = false;
     sendOutput.clear();
     const QString name = remoteName.isEmpty() ? localPath.section(QLatin1Char('/'), -1) : remoteName;
     qDebug() << "Send file: " << localPath;
@@ -206,8 +205,8 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         return;
     const FileNamePair file = sendQueue.takeFirst();
 
-    sendSucceeded = !crashed && returnCode == 0 && sendOutput.contains("Success");
-    if (sendSucceeded) {
+    const bool stored = !crashed && returnCode == 0 && sendOutput.contains("Success");
+    if (stored) {
         ++successCount;
         qDebug() << "File transfer sucessfull to target: " << targetHost;
         reportUpload(file.localPath, true);

@@ -67,7 +67,6 @@ private:
 
     QProcess *sendProcess;
     QProcess *getProcess;
-    bool sendSucceeded = false;
     QByteArray sendOutput;          // the running upload's whole answer, judged at its end
     QString targetHost;
     int successCount = 0;
