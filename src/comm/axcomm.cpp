@@ -23,6 +23,7 @@ AxComm::AxComm(QObject *parent, AxSignalObject *upstream)
     , adapters(new AdapterList(this))
 {
     connect(&pingTimer, &QTimer::timeout, this, &AxComm::vekPing);
+    setUpRouting();
 }
 
 // The VEK endpoints have no parent: they go first, while their adapters
@@ -50,6 +51,7 @@ void AxComm::startListening(const QHostAddress &address)
             qDebug() << "Start listening on adapter with IP: " << adapter->ipString();
         }
         connect(vekComm[i], &VekComm::vekIamReceived, this, &AxComm::vekDeviceFound);
+        connectRouting(vekComm[i]);
         if (bus)
             connect(vekComm[i], &VekComm::vekAdvancedNetwork_support, bus,
                     &AxSignalObject::_slot_up_vek_advanced_network_support);

@@ -2,15 +2,19 @@
 #define AXCOMM_H
 
 #include "adapterlist.h"
+#include "filenamepair.h"
 
 #include "model/ardentixdevice.h"
 
+#include <QDateTime>
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
+class AxFileAccess;
 class AxSignalObject;
+class JsonComm;
 class VekComm;
 
 // The one object through which the toolbox talks to devices: it owns the
@@ -36,10 +40,34 @@ public:
 signals:
     void deviceFound(ArdentixDevice device);
 
+    // Device request routing (axcommrouting.cpp).
+    void vekAckReceived(ArdentixDevice ack_device);
+    void vekNakReceived(ArdentixDevice nak_device);
+
 public slots:
     void vekPing();
     void vekDirectedPing();
     void deviceLost(ArdentixDevice device);
+
+    // Device request routing (axcommrouting.cpp): each request goes over
+    // JSON-RPC when the device speaks it and is reachable, else over VEK
+    // through the adapter that saw the device, else nowhere.
+    void ForceCommCheck(ArdentixDevice device);
+    void CheckAxguiSupport(ArdentixDevice device);
+    void CheckAuthentication(ArdentixDevice device);
+    void RestartDevice(ArdentixDevice req_device);
+    void DeviceTimeSync(QDateTime date_time, ArdentixDevice req_device);
+    void SetDeviceIp(ArdentixDevice req_device, QString n1_ip, QString n2_ip, bool restart);
+    void processVekAckReceived(ArdentixDevice device);
+    void processVekNakReceived(ArdentixDevice device);
+    void sendFileRequest(QStringList local_file_path, QStringList remote_file_name, ArdentixDevice device);
+    void getFileRequest(QString remote_file_name, ArdentixDevice device);
+    void _slot_sendFileComplete(QString file_name, FILE_TRANSFER_STATE tx_state, float progress,
+                                ArdentixDevice device);
+    void process_vek_file_send_finished();
+    void readSystemTimeRequest(ArdentixDevice req_device);
+    void vekGetFlashSize(ArdentixDevice req_device);
+    void AbortBridgeSnapshot(ArdentixDevice device);
 
 private slots:
     void vekDeviceFound(ArdentixDevice device);
@@ -53,6 +81,22 @@ private:
     QPointer<AxSignalObject> bus;
     AdapterList *adapters = nullptr;
     VekComm *vekComm[AdapterList::MaxAdapters] = {};
+
+    // Device request routing (axcommrouting.cpp).
+    void setUpRouting();
+    void connectRouting(VekComm *vek);
+    static bool isJsonUsable(const ArdentixDevice &device);
+    VekComm *deviceAdapter(const ArdentixDevice &device) const;
+    void vekRestartDevice(const ArdentixDevice &device);
+    void vekSetIp(const ArdentixDevice &device, const QString &address);
+    void vekSendFile(const QString &localPath, const QString &remoteName, const ArdentixDevice &device);
+    void vekGetFile(const QString &remoteName, const ArdentixDevice &device);
+
+    JsonComm *jsonComm = nullptr;
+    QStringList pendingRestartMacs;    // VEK set-IP waiting for the acknowledge to restart
+    AxFileAccess *fileAccess = nullptr;
+    QList<FileNamePair> vekFileQueue;  // first entry: the file being sent
+    ArdentixDevice vekFileTarget;
 };
 
 #endif // AXCOMM_H

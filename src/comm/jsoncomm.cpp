@@ -184,11 +184,6 @@ void JsonComm::requestSecurityConfigUrl(ArdentixDevice device, QUrl url, int red
     getPage(device, url, REPLY_SECURITY_CONFIG, "application/json", redirects);
 }
 
-void JsonComm::SendHttpFileRequest(ArdentixDevice, QString)
-{
-    // Files go to devices through the transfer tools, not through this client.
-}
-
 ArdentixDevice JsonComm::takePendingRequest(quint32 id)
 {
     for (int i = 0; i < pendingRequests.size(); ++i) {

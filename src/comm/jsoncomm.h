@@ -93,7 +93,6 @@ public slots:
     bool RestartDevice(ArdentixDevice device);
     bool ReadAuthStatus(ArdentixDevice device);
     void CheckAxguiSupport(ArdentixDevice device);
-    void SendHttpFileRequest(ArdentixDevice device, QString file_path);
     void HandleSendFileResponse(QNetworkReply *reply, quint32 request_id);
     bool ReadSystemStatus(ArdentixDevice device);
     bool HandleReadSystemStatus(QNetworkReply *reply, quint32 request_id);
