@@ -11,6 +11,7 @@ class AxSignalObject;
 class ContactWidget;
 class HelpWidget;
 class QProcess;
+class QStandardItem;
 class QStandardItemModel;
 
 namespace Ui {
@@ -66,6 +67,40 @@ private:
     void setupDeviceTable();
     void setAddDeviceIcon(const QString &path);
     int deviceRow(const QString &key) const;
+
+    // Device rows, in axtmainwindowrows.cpp.
+    enum RowColumn {
+        TitleColumn = 1,
+        AddressColumn = 4,
+        SpacerColumn = 5,
+        MacColumn = 6,
+        DisplayMacColumn = 7,
+        UserDeviceColumn = 8,
+        FavoriteColumn = 10,
+        ConnectivityColumn = 11,
+        ToolbarColumn = 12
+    };
+    enum RowRole {
+        DetailsRowRole = Qt::UserRole + 10,
+        AddressNumberRole = Qt::UserRole + 12,   // on the address item
+        UserDeviceRole = Qt::UserRole + 13,
+        PlatformRole = Qt::UserRole + 15,
+        DisplayMacRole = Qt::UserRole + 17,
+        RebootTimeRole = Qt::UserRole + 18,
+        FirmwareVersionRole = Qt::UserRole + 19,
+        BuildRevisionRole = Qt::UserRole + 20,
+        BuildDateRole = Qt::UserRole + 21,
+        StatusTextRole = Qt::UserRole + 22,
+        HotStandbyRole = Qt::UserRole + 23
+    };
+    int insertPosition(quint32 addressNumber) const;
+    static void writeDeviceRoles(QStandardItem *keyItem, const ArdentixDevice &device);
+    void updateDeviceRow(const ArdentixDevice &device, int row);
+    void installUserDeviceButton(int row, const QString &key);
+    void showDuplicateAddressMark(QStandardItem *addressItem, const ArdentixDevice &device);
+    void setConnectivityStyle(QWidget *cell, const ArdentixDevice &device);
+    void updateRowTableWidget(const ArdentixDevice &device, int row);
+    QWidget *rowWidget(int row, int column) const;
 
     Ui::AXTMainWindow *ui;
     AxSignalObject *signalBus;

@@ -1,20 +1,307 @@
 #include "axtmainwindow.h"
+#include "ui_axtmainwindow.h"
+
+#include "devicetoolbarwidget.h"
+#include "favoritedevicebutton.h"
+#include "userdevicebutton.h"
+
+#include <QDebug>
+#include <QPersistentModelIndex>
+#include <QProcess>
+#include <QStandardItemModel>
+#include <QTableWidget>
 
 // The device table's rows: made, refreshed, marked offline and removed as the
-// device store reports its devices. Rows arrive with the table-row widgets;
-// until then the window shows its header only.
+// device store reports its devices. Rows stay in ascending address order.
+
+namespace {
+
+const char *const kDuplicateTip = "Duplicate IP Address found";
+
+quint32 addressNumber(const ArdentixDevice &device)
+{
+    return device.ipAddress.toIPv4Address();
+}
+
+QIcon titleIcon(const ArdentixDevice &device, RUN_MODE runMode)
+{
+    const bool alert = (runMode & RUN_MODE_ADVANCED) && device.statusText() == QLatin1String("Error");
+    return QIcon(QString::fromLatin1(alert ? "./images/alert.png" : "./images/blank.png"));
+}
+
+QStandardItem *cellItem(const QString &text, Qt::Alignment alignment)
+{
+    auto *item = new QStandardItem(text);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setTextAlignment(alignment);
+    return item;
+}
+
+} // namespace
 
 void AXTMainWindow::AddDeviceToList(const ArdentixDevice &device)
 {
-    Q_UNUSED(device);
+    if (!deviceModel) {
+        qCritical("Device list not yet initialized");
+        return;
+    }
+    if ((viewFilter == 1 && !device.favorite) || isPaused)
+        return;
+
+    const QString address = device.ipAddress.toString();
+    const int known = deviceRow(device.macAddress);
+    if (known >= 0) {
+        const QStandardItem *addressItem = deviceModel->item(known, AddressColumn);
+        if (addressItem && addressItem->text() == address) {
+            updateDeviceRow(device, known);
+            return;
+        }
+        // A new address: the row moves to where that address sorts.
+        deviceModel->removeRow(known);
+    }
+
+    const int row = insertPosition(addressNumber(device));
+    deviceModel->insertRow(row);
+    if (!deviceModel->setData(deviceModel->index(row, 0), device.configTitle, Qt::EditRole)) {
+        qDebug("error setting item data");
+        return;
+    }
+
+    QTableView *table = ui->deviceTableView;
+    auto *connectivity = new QWidget(this);
+    setConnectivityStyle(connectivity, device);
+    table->setIndexWidget(deviceModel->index(row, ConnectivityColumn), connectivity);
+
+    auto *toolbar = new DeviceToolbarWidget(nullptr, signalBus, device, runMode);
+    connect(toolbar, &DeviceToolbarWidget::connectionRequested, this, &AXTMainWindow::ConnectToDevice);
+    if (device.discoveryState == DISCOVERY_NEW)
+        toolbar->showNewDevice();
+    else if (device.discoveryState == DISCOVERY_LOST)
+        toolbar->showLostDevice();
+    else
+        toolbar->clearState();
+    table->setIndexWidget(deviceModel->index(row, ToolbarColumn), toolbar);
+
+    auto *favorite = new FavoriteDeviceButton(this, device.macAddress);
+    favorite->setChecked(device.favorite);
+    table->setIndexWidget(deviceModel->index(row, FavoriteColumn), favorite);
+    connect(favorite, &FavoriteDeviceButton::FavoriteChanged, this, &AXTMainWindow::deviceFavoriteChanged);
+
+    if (device.userDevice)
+        installUserDeviceButton(row, device.macAddress);
+    else
+        deviceModel->setItem(row, UserDeviceColumn, new QStandardItem(QStringLiteral(" ")));
+
+    const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignVCenter;
+    QStandardItem *title = cellItem(device.configTitle, Qt::AlignLeft | Qt::AlignVCenter);
+    title->setIcon(titleIcon(device, runMode));
+    QStandardItem *addressItem = cellItem(address, centred);
+    const bool duplicate = device.duplicateIpAddress;
+    addressItem->setIcon(QIcon(QString::fromLatin1(duplicate ? "./images/warning.png" : "./images/blank.png")));
+    addressItem->setToolTip(duplicate ? tr(kDuplicateTip) : QString());
+    addressItem->setData(addressNumber(device), AddressNumberRole);
+    deviceModel->setItem(row, TitleColumn, title);
+    deviceModel->setItem(row, AddressColumn, addressItem);
+    deviceModel->setItem(row, SpacerColumn, cellItem(QStringLiteral(" "), Qt::Alignment()));
+    deviceModel->setItem(row, MacColumn, cellItem(device.macAddress, centred));
+    deviceModel->setItem(row, DisplayMacColumn, cellItem(device.displayMacAddress, centred));
+
+    QStandardItem *keyItem = deviceModel->item(row, 0);
+    keyItem->setData(false, DetailsRowRole);
+    writeDeviceRoles(keyItem, device);
+    keyItem->setData(device.userDevice, UserDeviceRole);
+    keyItem->setEditable(false);
+
+    table->setSpan(row, TitleColumn, 1, 3);
+}
+
+int AXTMainWindow::insertPosition(quint32 number) const
+{
+    const int rows = deviceModel->rowCount();
+    for (int row = 0; row < rows; ++row) {
+        const QStandardItem *addressItem = deviceModel->item(row, AddressColumn);
+        if (!addressItem) {
+            qDebug(" No item at row: %d", row);
+            continue;
+        }
+        // Equal addresses keep their order of arrival.
+        if (addressItem->data(AddressNumberRole).toUInt() > number)
+            return row;
+    }
+    return rows;
+}
+
+// What the row keeps of the device besides its cells; the details flag and the
+// user-device flag are written only where the row is made.
+void AXTMainWindow::writeDeviceRoles(QStandardItem *keyItem, const ArdentixDevice &device)
+{
+    keyItem->setData(device.devicePlatform, PlatformRole);
+    keyItem->setData(device.macAddress, DeviceKeyRole);
+    keyItem->setData(device.displayMacAddress, DisplayMacRole);
+    keyItem->setData(device.rebootTime, RebootTimeRole);
+    keyItem->setData(device.firmwareVersion, FirmwareVersionRole);
+    keyItem->setData(device.buildRevision, BuildRevisionRole);
+    keyItem->setData(device.buildDate, BuildDateRole);
+    keyItem->setData(device.statusText(), StatusTextRole);
+    keyItem->setData(device.hotStandbyState, HotStandbyRole);
+    keyItem->setData(int(device.discoveryState), DiscoveryStateRole);
+}
+
+void AXTMainWindow::updateDeviceRow(const ArdentixDevice &device, int row)
+{
+    QStandardItem *keyItem = deviceModel->item(row, 0);
+    if (keyItem->data(DetailsRowRole).toBool())
+        updateRowTableWidget(device, row + 1);
+    if (!deviceModel->setData(deviceModel->index(row, 0), device.configTitle, Qt::EditRole)) {
+        qDebug("error setting item data");
+        return;
+    }
+
+    if (QWidget *connectivity = rowWidget(row, ConnectivityColumn))
+        setConnectivityStyle(connectivity, device);
+    // The star is only ever set here; the user clears it.
+    auto *favorite = qobject_cast<FavoriteDeviceButton *>(rowWidget(row, FavoriteColumn));
+    if (favorite && device.favorite)
+        favorite->setChecked(true);
+
+    QWidget *userButton = rowWidget(row, UserDeviceColumn);
+    if (!device.userDevice && userButton) {
+        deviceModel->setItem(row, UserDeviceColumn, new QStandardItem(QStringLiteral(" ")));
+    } else if (device.userDevice) {
+        if (!userButton)
+            installUserDeviceButton(row, device.macAddress);
+        if (auto *button = qobject_cast<QAbstractButton *>(rowWidget(row, UserDeviceColumn)))
+            button->setChecked(true);
+    }
+
+    if (auto *toolbar = qobject_cast<DeviceToolbarWidget *>(rowWidget(row, ToolbarColumn))) {
+        toolbar->setDevice(device);
+        if (device.secureGwSupport)
+            toolbar->setSecurityStatus(device);
+        if (device.discoveryState == DISCOVERY_NEW)
+            toolbar->showNewDevice();
+        else if (device.discoveryState == DISCOVERY_LOST && !offlineSuspended)
+            toolbar->showLostDevice();
+        else
+            toolbar->clearState();
+    }
+
+    QStandardItem *title = deviceModel->item(row, TitleColumn);
+    QStandardItem *addressItem = deviceModel->item(row, AddressColumn);
+    title->setText(device.configTitle);
+    addressItem->setText(device.ipAddress.toString());
+    showDuplicateAddressMark(addressItem, device);
+    title->setIcon(titleIcon(device, runMode));
+    addressItem->setData(addressNumber(device), AddressNumberRole);
+    writeDeviceRoles(keyItem, device);
+}
+
+void AXTMainWindow::installUserDeviceButton(int row, const QString &key)
+{
+    auto *button = new UserDeviceButton(this, key);
+    button->setChecked(true);
+    connect(button, &UserDeviceButton::userDeviceRemoved, this, &AXTMainWindow::removeDeviceFromList);
+    ui->deviceTableView->setIndexWidget(deviceModel->index(row, UserDeviceColumn), button);
+}
+
+// The warning follows the flag. When the mark clears, the PC's address table
+// may still hold the other device's MAC for the address: drop that entry.
+void AXTMainWindow::showDuplicateAddressMark(QStandardItem *addressItem, const ArdentixDevice &device)
+{
+    if (device.duplicateIpAddress) {
+        addressItem->setIcon(QIcon(QStringLiteral("./images/warning.png")));
+        addressItem->setToolTip(tr(kDuplicateTip));
+        return;
+    }
+    if (addressItem->toolTip() == tr(kDuplicateTip)) {
+        if (arpProcess->isOpen())
+            arpProcess->close();
+        const QStringList arguments = {QStringLiteral("-d"), device.ipAddress.toString()};
+        qDebug() << arguments;
+        arpProcess->start(QStringLiteral("arp"), arguments, QIODevice::ReadWrite);
+    }
+    addressItem->setIcon(QIcon(QStringLiteral("./images/blank.png")));
+    addressItem->setToolTip(QString());
+}
+
+void AXTMainWindow::setConnectivityStyle(QWidget *cell, const ArdentixDevice &device)
+{
+    const bool gone = device.discoveryState == DISCOVERY_LOST || device.discoveryState == DISCOVERY_OFFLINE;
+    const bool ipSide = device.isIpReachable() || device.userDevice;
+    QString image;
+    QString tip;
+    if (gone && offlineSuspended) {
+        image = QStringLiteral("images/button_colour5.png");
+        tip = tr("Connectivity Suspended");
+    } else if (gone) {
+        image = QStringLiteral("images/button_colour3.png");
+        tip = tr("Connectivity lost");
+    } else if (device.axguiSupport && ipSide) {
+        image = QStringLiteral("images/button_colour1.png");
+        tip = tr("Full connectivity");
+    } else if (ipSide) {
+        image = QStringLiteral("images/button_colour4.png");
+        tip = tr("Limited IP Connectivity");
+    } else if (device.vekConnectivity) {
+        image = QStringLiteral("images/button_colour2.png");
+        tip = tr("Limited Connectivity");
+    }
+    const QString style = QStringLiteral("QWidget {background: url(") + image + QStringLiteral(") center no-repeat}");
+    // Restyling repolishes the widget: only when the look changes.
+    if (cell->styleSheet() != style)
+        cell->setStyleSheet(style);
+    cell->setToolTip(tip);
+}
+
+void AXTMainWindow::updateRowTableWidget(const ArdentixDevice &device, int row)
+{
+    auto *details = qobject_cast<QTableWidget *>(rowWidget(row, 0));
+    if (!details) {
+        qDebug("No details table at row: %d", row);
+        return;
+    }
+    const QStringList values = {device.devicePlatform, device.macAddress, device.displayMacAddress,
+                                device.rebootTime, device.firmwareVersion, device.buildRevision,
+                                device.buildDate, device.statusText(), device.hotStandbyState};
+    for (int column = 0; column < values.size(); ++column) {
+        QTableWidgetItem *item = details->item(0, column);
+        if (!item) {
+            item = new QTableWidgetItem;
+            details->setItem(0, column, item);
+        }
+        item->setData(Qt::DisplayRole, values.at(column));
+    }
+}
+
+QWidget *AXTMainWindow::rowWidget(int row, int column) const
+{
+    return ui->deviceTableView->indexWidget(deviceModel->index(row, column));
 }
 
 void AXTMainWindow::removeDeviceFromList(const QString &key)
 {
-    Q_UNUSED(key);
+    const int row = deviceRow(key);
+    if (row < 0)
+        return;
+    // The store's answer to the signal may change the table before the row goes.
+    const QPersistentModelIndex keyIndex = deviceModel->index(row, 0);
+    if (deviceModel->item(row, 0)->data(UserDeviceRole).toBool()) {
+        const quint32 number = deviceModel->item(row, AddressColumn)->data(AddressNumberRole).toUInt();
+        emit userDeviceRemoved(QHostAddress(number).toString());
+    }
+    if (keyIndex.isValid())
+        deviceModel->removeRow(keyIndex.row());
 }
 
 void AXTMainWindow::deviceOffline(const ArdentixDevice &device)
 {
-    Q_UNUSED(device);
+    if (offlineSuspended)
+        return;
+    if (!device.favorite) {
+        removeDeviceFromList(device.macAddress);
+        return;
+    }
+    const int row = deviceRow(device.macAddress);
+    if (row >= 0)
+        updateDeviceRow(device, row);
 }
