@@ -47,6 +47,7 @@ VekComm::VekComm(QObject *owner, AxSignalObject *upstream, const Adapter *adapte
     : adapter(adapter)
     , replyFilter(replyFilter)
     , bus(new AxSignalObject(upstream))
+    , sender(adapter->winPcapName())
     , fileSender(new VekFileSender(this))
     , fileGetter(new VekFileGetter(this))
 {
@@ -156,18 +157,9 @@ void VekComm::sendPayload(const unsigned char *destinationMac, quint32 destinati
     sendFrame(packet);
 }
 
-// Every frame opens its own handle: the capture thread keeps its handle to itself.
 void VekComm::sendFrame(const UdpPacket &packet)
 {
-    char errbuf[PCAP_ERRBUF_SIZE] = {0};
-    pcap_t *handle = pcap_open_live(adapter->winPcapName().toLatin1().constData(), 1, 1, 1, errbuf);
-    if (!handle) {
-        qCritical() << "[VEK] Frame not sent, cannot open the adapter:" << errbuf;
-        return;
-    }
-    if (pcap_sendpacket(handle, packet.buffer(), packet.frameLength()) != 0)
-        qCritical() << "Error sending the packet";
-    pcap_close(handle);
+    sender.send(packet.buffer(), packet.frameLength());
 }
 
 void VekComm::sendFile(const QString &localPath, const QString &remoteName, const ArdentixDevice &target)

@@ -3,6 +3,7 @@
 
 #include "model/ardentixdevice.h"
 #include "model/axtypes.h"
+#include "pcapsender.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -85,6 +86,7 @@ private:
     WinPcapReceiveProcess *captureThread = nullptr;
     QHostAddress replyFilter;
     QPointer<AxSignalObject> bus;
+    PcapSender sender;   // the capture thread keeps its own handle to itself
     QList<ArdentixDevice> pendingFlashSize;
     VekFileSender *fileSender;
     VekFileGetter *fileGetter;
