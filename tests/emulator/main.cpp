@@ -8,6 +8,7 @@
 #include "fileuploadhandler.h"
 #include "httpdevice.h"
 #include "httpdeviceserver.h"
+#include "httpfilelisting.h"
 #include "httpside.h"
 #include "rawframeio.h"
 #include "vekfileservice.h"
@@ -49,8 +50,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "ax-gateway-emulator: %s\n", qPrintable(error));
         return 2;
     }
-    for (HttpDevice *web : std::as_const(webSides))
+    for (HttpDevice *web : std::as_const(webSides)) {
         FileUploadHandler::install(web->server(), files.store(web->server()->address()));
+        HttpFileListing::install(web, files.store(web->server()->address()), fileOptions.filesFolder);
+    }
 
     EmulatorLog::line(QStringLiteral("READY %1 devices on %2").arg(devices.count()).arg(options.interfaceName));
     return app.exec();
