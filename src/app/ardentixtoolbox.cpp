@@ -80,10 +80,12 @@ void ArdentixToolbox::connectParts()
     connect(store, SIGNAL(onlineDeviceUpdate(ArdentixDevice)), window, SLOT(AddDeviceToList(ArdentixDevice)));
     connect(store, SIGNAL(deviceOffline(ArdentixDevice)), window, SLOT(deviceOffline(ArdentixDevice)));
     connect(store, SIGNAL(deviceLost(ArdentixDevice)), comm, SLOT(deviceLost(ArdentixDevice)));
+    connect(store, SIGNAL(newDeviceAdded(ArdentixDevice)), comm, SLOT(CheckAxguiSupport(ArdentixDevice)));
     connect(window, SIGNAL(deviceFavoriteChangedSignal(QString,bool)), this, SLOT(onDeviceFavoriteChanged(QString,bool)));
     // A device added by address goes to the live list first, then to the file.
     connect(window, SIGNAL(userDeviceAdded(ArdentixDevice)), store, SLOT(updateDeviceOnDefaultDatabase(ArdentixDevice)));
     connect(window, SIGNAL(userDeviceAdded(ArdentixDevice)), store, SLOT(updateDeviceOnFileDatabase(ArdentixDevice)));
+    connect(store, SIGNAL(userDeviceUpdateRequest(ArdentixDevice)), comm, SLOT(ForceCommCheck(ArdentixDevice)));
     connect(root, SIGNAL(_signal_up_axgui_support(QString,bool,bool)), store, SLOT(updateAxguiSupported(QString,bool,bool)));
     connect(root, SIGNAL(_signal_up_diag_support(QString,bool,bool)), store, SLOT(updateDiagSupported(QString,bool,bool)));
     connect(root, SIGNAL(_signal_up_security_status(QString,SECURITY_STATUS,bool)), store,
@@ -94,11 +96,26 @@ void ArdentixToolbox::connectParts()
     connect(window, SIGNAL(userDeviceRemoved(QString)), store, SLOT(removeDeviceFromFileDatabaseByIP(QString)));
     connect(store, SIGNAL(removeDevice(QString)), window, SLOT(removeDeviceFromList(QString)));
     connect(window, SIGNAL(showSetupWidget()), this, SLOT(showSetupWidget()));
+    connect(root, SIGNAL(_signal_up_restart_device(ArdentixDevice)), comm, SLOT(RestartDevice(ArdentixDevice)));
+    connect(root, SIGNAL(_signal_up_time_sync_request(QDateTime,ArdentixDevice)), comm,
+            SLOT(DeviceTimeSync(QDateTime,ArdentixDevice)));
+    connect(root, SIGNAL(_signal_up_read_system_time_request(ArdentixDevice)), comm,
+            SLOT(readSystemTimeRequest(ArdentixDevice)));
     connect(root, SIGNAL(_signal_up_json_support(QString,bool,bool)), store, SLOT(updateJsonSupported(QString,bool,bool)));
+    connect(root, SIGNAL(_signal_up_axcomm_set_ip_and_restart(ArdentixDevice,QString,QString,bool)), comm,
+            SLOT(SetDeviceIp(ArdentixDevice,QString,QString,bool)));
+    connect(root, SIGNAL(_signal_up_send_file(QStringList,QStringList,ArdentixDevice)), comm,
+            SLOT(sendFileRequest(QStringList,QStringList,ArdentixDevice)));
+    connect(root, SIGNAL(_signal_up_get_file(QString,ArdentixDevice)), comm, SLOT(getFileRequest(QString,ArdentixDevice)));
+    connect(root, SIGNAL(_signal_up_get_flash_size(ArdentixDevice)), comm, SLOT(vekGetFlashSize(ArdentixDevice)));
     connect(root, SIGNAL(_signal_up_set_device_password_protection(QString,bool)), store,
             SLOT(setDevicePasswordProtected(QString,bool)));
+    // New credentials are stored first, then tried on the device.
     connect(root, SIGNAL(_signal_up_set_device_credentials(ArdentixDevice)), store,
             SLOT(setDeviceCredentials(ArdentixDevice)));
+    connect(root, SIGNAL(_signal_up_set_device_credentials(ArdentixDevice)), comm,
+            SLOT(CheckAuthentication(ArdentixDevice)));
+    connect(store, SIGNAL(forceCheckAxguiSupport(ArdentixDevice)), comm, SLOT(CheckAxguiSupport(ArdentixDevice)));
     connect(&axguiProbeTimer, SIGNAL(timeout()), store, SLOT(checkAxguiSupport()));
     connect(configSettings.get(), SIGNAL(config_settings_changed(CONFIG_SETTINGS)), this,
             SLOT(update_timers(CONFIG_SETTINGS)));
@@ -114,6 +131,8 @@ void ArdentixToolbox::connectParts()
             SLOT(_slot_down_update_device_firmware_name(ArdentixDevice)));
     connect(root, SIGNAL(_signal_up_user_authenticated(ArdentixDevice,bool)), root,
             SLOT(_slot_down_user_authenticated(ArdentixDevice,bool)));
+    connect(root, SIGNAL(_signal_up_abort_bridge_snapshot(ArdentixDevice)), comm,
+            SLOT(AbortBridgeSnapshot(ArdentixDevice)));
 }
 
 void ArdentixToolbox::applyTimeouts(const CONFIG_SETTINGS &profile)

@@ -127,7 +127,10 @@ int tst_ArdentixToolbox::pingsSeen() const
 
 void tst_ArdentixToolbox::discoveredDevicesReachTheStoreAndTheMainWindow()
 {
-    QVERIFY(startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.100"}));
+    // Both gateways serve their web side, each on an address of namespace B.
+    QString error;
+    QVERIFY2(m_pair->addAddress(NetnsPair::B, "10.77.0.3/24", &error), qPrintable(error));
+    QVERIFY(startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.2", "--http"}));
     m_toolbox = std::make_unique<ArdentixToolbox>();
     m_toolbox->Start(RUN_MODE(0));
 
@@ -149,11 +152,17 @@ void tst_ArdentixToolbox::discoveredDevicesReachTheStoreAndTheMainWindow()
             }(),
             8000);
     DeviceDatabase::ReadResult result = DeviceDatabase::ReadFailed;
-    const ArdentixDevice stored = store()->readDeviceByMac("02:A0:00:00:00:02", &result);
+    const ArdentixDevice second = store()->readDeviceByMac("02:A0:00:00:00:02", &result);
     QCOMPARE(result, DeviceDatabase::DeviceFound);
-    QCOMPARE(stored.ipAddress, QHostAddress("10.77.0.101"));
-    QVERIFY(stored.vekConnectivity);
+    QCOMPARE(second.ipAddress, QHostAddress("10.77.0.3"));
+    QVERIFY(second.vekConnectivity);
     QVERIFY(pingsSeen() >= 1);
+
+    // A new device is probed over JSON-RPC; the answers come back up the bus to the store.
+    for (const QString &mac : macs) {
+        QTRY_VERIFY_WITH_TIMEOUT(store()->readDeviceByMac(mac).jsonSupport, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(store()->readDeviceByMac(mac).axguiSupport, 10000);
+    }
 }
 
 void tst_ArdentixToolbox::everyConnectionIsMade()
@@ -211,6 +220,22 @@ void tst_ArdentixToolbox::everyConnectionIsMade()
          SLOT(_slot_down_update_device_firmware_name(ArdentixDevice))},
         {root, SIGNAL(_signal_up_user_authenticated(ArdentixDevice,bool)), root,
          SLOT(_slot_down_user_authenticated(ArdentixDevice,bool))},
+        {db, SIGNAL(newDeviceAdded(ArdentixDevice)), comm, SLOT(CheckAxguiSupport(ArdentixDevice))},
+        {db, SIGNAL(forceCheckAxguiSupport(ArdentixDevice)), comm, SLOT(CheckAxguiSupport(ArdentixDevice))},
+        {db, SIGNAL(userDeviceUpdateRequest(ArdentixDevice)), comm, SLOT(ForceCommCheck(ArdentixDevice))},
+        {root, SIGNAL(_signal_up_restart_device(ArdentixDevice)), comm, SLOT(RestartDevice(ArdentixDevice))},
+        {root, SIGNAL(_signal_up_time_sync_request(QDateTime,ArdentixDevice)), comm,
+         SLOT(DeviceTimeSync(QDateTime,ArdentixDevice))},
+        {root, SIGNAL(_signal_up_read_system_time_request(ArdentixDevice)), comm,
+         SLOT(readSystemTimeRequest(ArdentixDevice))},
+        {root, SIGNAL(_signal_up_axcomm_set_ip_and_restart(ArdentixDevice,QString,QString,bool)), comm,
+         SLOT(SetDeviceIp(ArdentixDevice,QString,QString,bool))},
+        {root, SIGNAL(_signal_up_send_file(QStringList,QStringList,ArdentixDevice)), comm,
+         SLOT(sendFileRequest(QStringList,QStringList,ArdentixDevice))},
+        {root, SIGNAL(_signal_up_get_file(QString,ArdentixDevice)), comm, SLOT(getFileRequest(QString,ArdentixDevice))},
+        {root, SIGNAL(_signal_up_get_flash_size(ArdentixDevice)), comm, SLOT(vekGetFlashSize(ArdentixDevice))},
+        {root, SIGNAL(_signal_up_set_device_credentials(ArdentixDevice)), comm, SLOT(CheckAuthentication(ArdentixDevice))},
+        {root, SIGNAL(_signal_up_abort_bridge_snapshot(ArdentixDevice)), comm, SLOT(AbortBridgeSnapshot(ArdentixDevice))},
     };
     for (const Connection &connection : expected)
         QVERIFY2(QObject::disconnect(connection.from, connection.signal, connection.to, connection.slot),
