@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTimeEdit>
 
@@ -27,6 +28,7 @@ private slots:
     void failingToolStillCompletes();
     void missingToolWaitsForAbort();
     void earlierRunsFolderIsKept();
+    void withoutArchiverTheBoxNamesTheFolder();
     void folderThatCannotBeMade();
     void snapshotWatch_data();
     void snapshotWatch();
@@ -326,6 +328,20 @@ void tst_DiagnosticRuns::earlierRunsFolderIsKept()
                      QStringList({"earlier.csv"}));
     }
     QTRY_VERIFY(QFile::exists(made + "/" + made.section('/', -1) + ".zip"));
+}
+
+void tst_DiagnosticRuns::withoutArchiverTheBoxNamesTheFolder()
+{
+    const auto restorePath = qScopeGuard([path = qgetenv("PATH")] { qputenv("PATH", path); });
+    qputenv("PATH", rig->sandbox.path().toLocal8Bit());   // no zip anywhere
+    openWindow(device());
+    chooseTest(TEST_SNAPSHOT);
+    clickStart();
+    QTRY_VERIFY(rig->boxes.saw(QStringLiteral("Diagnostic Test Complete")));
+    const QString folderName = rig->runFolders().first();
+    QCOMPARE(rig->boxes.seen.first(), QString(completion(folderName)).remove(QStringLiteral(".zip")));
+    QCOMPARE(QDir(rig->config.workingPath + "/" + folderName).entryList(QDir::Files),
+             QStringList({"capture.txt", "config.csv"}));
 }
 
 void tst_DiagnosticRuns::folderThatCannotBeMade()
