@@ -69,8 +69,13 @@ DeviceDebugWidget::DeviceDebugWidget(QWidget *parent, RUN_MODE, AxSignalObject *
     ui->timestampFrame->hide();
     ui->progressBar->hide();
 
-    for (QProcess *capture : {msglogProcess, snapshotProcess, comlogProcess})
+    for (QProcess *capture : {msglogProcess, snapshotProcess, comlogProcess}) {
+        // Nothing reads what the captures print; kept, it would grow for as
+        // long as a capture runs.
+        capture->setStandardOutputFile(QProcess::nullDevice());
+        capture->setStandardErrorFile(QProcess::nullDevice());
         connect(capture, &QProcess::stateChanged, this, &DeviceDebugWidget::ComlogStateChange);
+    }
     // The archive is not waited for, but a failed one is reported. The process
     // may outlive the window (see the destructor), so it is its own context.
     connect(zipProcess, &QProcess::finished, zipProcess, [](int exitCode, QProcess::ExitStatus status) {
