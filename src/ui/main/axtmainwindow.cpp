@@ -148,12 +148,8 @@ void AXTMainWindow::setAddDeviceIcon(const QString &path)
 
 int AXTMainWindow::deviceRow(const QString &key) const
 {
-    if (key.isEmpty() || deviceModel->rowCount() == 0)
-        return -1;
     // The whole key, so a placeholder key never finds a longer one.
-    const QModelIndexList hits = deviceModel->match(deviceModel->index(0, 0), DeviceKeyRole, key, 1,
-                                                    Qt::MatchFixedString | Qt::MatchWrap);
-    return hits.isEmpty() ? -1 : hits.first().row();
+    return rowIndex.row(key);
 }
 
 void AXTMainWindow::deviceFavoriteChanged(const QString &key, bool favorite)

@@ -2,9 +2,11 @@
 #define AXTMAINWINDOW_H
 
 #include "axconnectionmethod.h"
+#include "devicerowindex.h"
 #include "model/ardentixdevice.h"
 #include "ui/runmode.h"
 
+#include <QIcon>
 #include <QMainWindow>
 
 class AxSignalObject;
@@ -101,6 +103,7 @@ private:
     void setConnectivityStyle(QWidget *cell, const ArdentixDevice &device);
     void updateRowTableWidget(const ArdentixDevice &device, int row);
     QWidget *rowWidget(int row, int column) const;
+    void setItemIcon(QStandardItem *item, const QIcon &icon);
 
     Ui::AXTMainWindow *ui;
     AxSignalObject *signalBus;
@@ -113,6 +116,13 @@ private:
     QProcess *arpProcess;
     bool isPaused;
     bool offlineSuspended;
+
+    // Rows are refreshed every second: found by key without a scan, and their
+    // pictures read once.
+    DeviceRowIndex rowIndex;
+    const QIcon blankIcon{QStringLiteral("./images/blank.png")};
+    const QIcon warningIcon{QStringLiteral("./images/warning.png")};
+    const QIcon alertIcon{QStringLiteral("./images/alert.png")};
 };
 
 #endif // AXTMAINWINDOW_H

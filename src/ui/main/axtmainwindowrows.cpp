@@ -23,10 +23,9 @@ quint32 addressNumber(const ArdentixDevice &device)
     return device.ipAddress.toIPv4Address();
 }
 
-QIcon titleIcon(const ArdentixDevice &device, RUN_MODE runMode)
+bool showsAlert(const ArdentixDevice &device, RUN_MODE runMode)
 {
-    const bool alert = (runMode & RUN_MODE_ADVANCED) && device.statusText() == QLatin1String("Error");
-    return QIcon(QString::fromLatin1(alert ? "./images/alert.png" : "./images/blank.png"));
+    return (runMode & RUN_MODE_ADVANCED) && device.statusText() == QLatin1String("Error");
 }
 
 QStandardItem *cellItem(const QString &text, Qt::Alignment alignment)
@@ -94,10 +93,10 @@ void AXTMainWindow::AddDeviceToList(const ArdentixDevice &device)
 
     const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignVCenter;
     QStandardItem *title = cellItem(device.configTitle, Qt::AlignLeft | Qt::AlignVCenter);
-    title->setIcon(titleIcon(device, runMode));
+    title->setIcon(showsAlert(device, runMode) ? alertIcon : blankIcon);
     QStandardItem *addressItem = cellItem(address, centred);
     const bool duplicate = device.duplicateIpAddress;
-    addressItem->setIcon(QIcon(QString::fromLatin1(duplicate ? "./images/warning.png" : "./images/blank.png")));
+    addressItem->setIcon(duplicate ? warningIcon : blankIcon);
     addressItem->setToolTip(duplicate ? tr(kDuplicateTip) : QString());
     addressItem->setData(addressNumber(device), AddressNumberRole);
     deviceModel->setItem(row, TitleColumn, title);
@@ -111,6 +110,7 @@ void AXTMainWindow::AddDeviceToList(const ArdentixDevice &device)
     writeDeviceRoles(keyItem, device);
     keyItem->setData(device.userDevice, UserDeviceRole);
     keyItem->setEditable(false);
+    rowIndex.insert(device.macAddress, keyItem->index());
 
     table->setSpan(row, TitleColumn, 1, 3);
 }
@@ -191,7 +191,7 @@ void AXTMainWindow::updateDeviceRow(const ArdentixDevice &device, int row)
     title->setText(device.configTitle);
     addressItem->setText(device.ipAddress.toString());
     showDuplicateAddressMark(addressItem, device);
-    title->setIcon(titleIcon(device, runMode));
+    setItemIcon(title, showsAlert(device, runMode) ? alertIcon : blankIcon);
     addressItem->setData(addressNumber(device), AddressNumberRole);
     writeDeviceRoles(keyItem, device);
 }
@@ -209,7 +209,7 @@ void AXTMainWindow::installUserDeviceButton(int row, const QString &key)
 void AXTMainWindow::showDuplicateAddressMark(QStandardItem *addressItem, const ArdentixDevice &device)
 {
     if (device.duplicateIpAddress) {
-        addressItem->setIcon(QIcon(QStringLiteral("./images/warning.png")));
+        setItemIcon(addressItem, warningIcon);
         addressItem->setToolTip(tr(kDuplicateTip));
         return;
     }
@@ -220,8 +220,15 @@ void AXTMainWindow::showDuplicateAddressMark(QStandardItem *addressItem, const A
         qDebug() << arguments;
         arpProcess->start(QStringLiteral("arp"), arguments, QIODevice::ReadWrite);
     }
-    addressItem->setIcon(QIcon(QStringLiteral("./images/blank.png")));
+    setItemIcon(addressItem, blankIcon);
     addressItem->setToolTip(QString());
+}
+
+// An icon set again repaints the cell although nothing changed.
+void AXTMainWindow::setItemIcon(QStandardItem *item, const QIcon &icon)
+{
+    if (item->icon().cacheKey() != icon.cacheKey())
+        item->setIcon(icon);
 }
 
 void AXTMainWindow::setConnectivityStyle(QWidget *cell, const ArdentixDevice &device)
@@ -289,6 +296,7 @@ void AXTMainWindow::removeDeviceFromList(const QString &key)
         const quint32 number = deviceModel->item(row, AddressColumn)->data(AddressNumberRole).toUInt();
         emit userDeviceRemoved(QHostAddress(number).toString());
     }
+    rowIndex.remove(key);
     if (keyIndex.isValid())
         deviceModel->removeRow(keyIndex.row());
 }

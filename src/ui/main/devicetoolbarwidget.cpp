@@ -23,6 +23,14 @@ namespace {
 const int kConnectButtonLeft = 85;
 const int kMenuDrop = 20;
 
+// The row refreshes every second: a label is only repainted for a new picture.
+void showPicture(QLabel *label, const QString &path)
+{
+    const QPixmap picture(path);
+    if (label->pixmap().cacheKey() != picture.cacheKey())
+        label->setPixmap(picture);
+}
+
 } // namespace
 
 DeviceToolbarWidget::DeviceToolbarWidget(QWidget *parent, AxSignalObject *upstream, const ArdentixDevice &device,
@@ -87,23 +95,24 @@ void DeviceToolbarWidget::setSecurityStatus(const ArdentixDevice &newDevice)
         image = "images/yellow_lock.png";
         tip = tr("Limited Security");
     }
-    ui->secureLabel->setPixmap(QPixmap(QString::fromLatin1(image)));
+    showPicture(ui->secureLabel, QString::fromLatin1(image));
     ui->secureLabel->setToolTip(tip);
 }
 
 void DeviceToolbarWidget::showNewDevice()
 {
-    ui->stateLabel->setPixmap(QPixmap(QStringLiteral("images/new_device.png")));
+    showPicture(ui->stateLabel, QStringLiteral("images/new_device.png"));
 }
 
 void DeviceToolbarWidget::showLostDevice()
 {
-    ui->stateLabel->setPixmap(QPixmap(QStringLiteral("images/lost_device.png")));
+    showPicture(ui->stateLabel, QStringLiteral("images/lost_device.png"));
 }
 
 void DeviceToolbarWidget::clearState()
 {
-    ui->stateLabel->clear();
+    if (!ui->stateLabel->pixmap().isNull())
+        ui->stateLabel->clear();
 }
 
 void DeviceToolbarWidget::sendHttpFile(const ArdentixDevice &target, const QString &file)

@@ -181,6 +181,17 @@ void tst_DeviceRows::rowsFollowAddressOrder()
                                      "10.77.1.2"}));
     QCOMPARE(column(6), QStringList({"02:A0:00:00:00:05", "02:A0:00:00:00:02", "02:A0:00:00:00:04",
                                      "02:A0:00:00:00:01", "02:A0:00:00:00:06", "02:A0:00:00:00:03"}));
+
+    // Each device still finds its own row after rows went in above it and one left.
+    m_window->removeDeviceFromList("02:A0:00:00:00:02");
+    for (int row = 0; row < model()->rowCount(); ++row) {
+        const QString mac = model()->item(row, 6)->text();
+        ArdentixDevice renamed = onlineDevice(model()->item(row, 4)->text(), mac);
+        renamed.configTitle = mac;
+        m_window->AddDeviceToList(renamed);
+    }
+    QCOMPARE(column(1), column(6));
+    QCOMPARE(model()->rowCount(), 5);
 }
 
 void tst_DeviceRows::rowCellsAndRoles()
