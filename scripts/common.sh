@@ -10,6 +10,7 @@ required_packages=(
     libpcap-dev
     iproute2 curl zip unzip net-tools openssl
     xvfb xauth
+    qt6-qpa-plugins imagemagick sqlite3
 )
 
 ensure_packages() {

@@ -190,6 +190,9 @@ void AXTMainWindow::updateDeviceRow(const ArdentixDevice &device, int row)
     QStandardItem *addressItem = deviceModel->item(row, AddressColumn);
     title->setText(device.configTitle);
     addressItem->setText(device.ipAddress.toString());
+    // A row made from the device file has no display MAC until the device answers.
+    if (!device.displayMacAddress.isEmpty())
+        deviceModel->item(row, DisplayMacColumn)->setText(device.displayMacAddress);
     showDuplicateAddressMark(addressItem, device);
     setItemIcon(title, showsAlert(device, runMode) ? alertIcon : blankIcon);
     addressItem->setData(addressNumber(device), AddressNumberRole);

@@ -272,6 +272,14 @@ void tst_DeviceRows::knownDeviceIsRefreshedInPlace()
 {
     makeWindow();
     m_window->AddDeviceToList(onlineDevice("10.77.0.10", "02:A0:00:00:00:01"));
+    // Remembered in the device file, which keeps no display MAC.
+    ArdentixDevice remembered = onlineDevice("10.77.0.20", "02:A0:00:00:00:02");
+    remembered.setDisplayMacString(QString());
+    remembered.discoveryState = DISCOVERY_OFFLINE;
+    m_window->AddDeviceToList(remembered);
+    QCOMPARE(model()->item(1, 7)->text(), QString());
+    m_window->AddDeviceToList(remembered);
+    QCOMPARE(model()->item(1, 7)->text(), QString());
     m_window->AddDeviceToList(onlineDevice("10.77.0.20", "02:A0:00:00:00:02"));
     QWidget *toolbar = widgetAt<QWidget>(1, 12);
     QWidget *star = widgetAt<QWidget>(1, 10);
@@ -286,6 +294,7 @@ void tst_DeviceRows::knownDeviceIsRefreshedInPlace()
     QCOMPARE(model()->item(1, 0)->text(), QString("Boiler room"));
     QCOMPARE(model()->item(1, 0)->data(FirmwareVersionRole).toString(), QString("6.22.1"));
     QCOMPARE(widgetAt<QWidget>(1, 12), toolbar);
+    QCOMPARE(model()->item(1, 7)->text(), QString("02:A0:00:00:00:02"));
     QCOMPARE(widgetAt<QWidget>(1, 10), star);
     QCOMPARE(widgetAt<QWidget>(1, 11)->toolTip(), QString("Full connectivity"));
 }
