@@ -23,14 +23,6 @@ namespace {
 const int kConnectButtonLeft = 85;
 const int kMenuDrop = 20;
 
-// The row refreshes every second: a label is only repainted for a new picture.
-void showPicture(QLabel *label, const QString &path)
-{
-    const QPixmap picture(path);
-    if (label->pixmap().cacheKey() != picture.cacheKey())
-        label->setPixmap(picture);
-}
-
 } // namespace
 
 DeviceToolbarWidget::DeviceToolbarWidget(QWidget *parent, AxSignalObject *upstream, const ArdentixDevice &device,
@@ -95,24 +87,26 @@ void DeviceToolbarWidget::setSecurityStatus(const ArdentixDevice &newDevice)
         image = "images/yellow_lock.png";
         tip = tr("Limited Security");
     }
-    showPicture(ui->secureLabel, QString::fromLatin1(image));
+    showPicture(ui->secureLabel, &lockImage, QString::fromLatin1(image));
     ui->secureLabel->setToolTip(tip);
 }
 
 void DeviceToolbarWidget::showNewDevice()
 {
-    showPicture(ui->stateLabel, QStringLiteral("images/new_device.png"));
+    showPicture(ui->stateLabel, &badgeImage, QStringLiteral("images/new_device.png"));
 }
 
 void DeviceToolbarWidget::showLostDevice()
 {
-    showPicture(ui->stateLabel, QStringLiteral("images/lost_device.png"));
+    showPicture(ui->stateLabel, &badgeImage, QStringLiteral("images/lost_device.png"));
 }
 
 void DeviceToolbarWidget::clearState()
 {
-    if (!ui->stateLabel->pixmap().isNull())
-        ui->stateLabel->clear();
+    if (badgeImage.isEmpty())
+        return;
+    badgeImage.clear();
+    ui->stateLabel->clear();
 }
 
 void DeviceToolbarWidget::sendHttpFile(const ArdentixDevice &target, const QString &file)
@@ -265,6 +259,15 @@ void DeviceToolbarWidget::openDiagnosticsPage()
 {
     openInBrowser(QStringLiteral("http://") + deviceIp() + QStringLiteral("/diagnosticComponent/ui"),
                   profile());
+}
+
+// The row refreshes every second: a label is only reloaded and repainted for a new picture.
+void DeviceToolbarWidget::showPicture(QLabel *label, QString *shown, const QString &path)
+{
+    if (*shown == path)
+        return;
+    *shown = path;
+    label->setPixmap(QPixmap(path));
 }
 
 CONFIG_SETTINGS DeviceToolbarWidget::profile() const

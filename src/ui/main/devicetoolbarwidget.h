@@ -9,6 +9,8 @@
 
 #include <QString>
 
+class QLabel;
+
 namespace Ui {
 class DeviceToolbarWidget;
 }
@@ -71,12 +73,16 @@ private:
     void pauseTableUpdates(bool pause);
     // The active settings profile, or the defaults when the bus carries none.
     CONFIG_SETTINGS profile() const;
+    static void showPicture(QLabel *label, QString *shown, const QString &path);
 
     Ui::DeviceToolbarWidget *ui;
     ArdentixDevice device;
     RUN_MODE runMode;
     // A button is held down and the table is paused for it.
     bool holdingPause;
+    // The pictures the badge and the lock show; empty for none.
+    QString badgeImage;
+    QString lockImage;
 };
 
 #endif // DEVICETOOLBARWIDGET_H
