@@ -53,9 +53,8 @@ DeviceDatabaseFile::UpdateResult DeviceDatabaseFile::update(const ArdentixDevice
     if (!ensureOpen())
         return UpdateFailed;
     QSqlQuery query(m_connection.database());
-    query.prepare(DeviceDatabaseSchema::updateByMac(device.lastVekCommTime != 0,
-                                                    device.lastIpCommTime != 0));
-    DeviceDatabaseRows::bindUpdateByMac(query, device);
+    query.prepare(DeviceDatabaseSchema::updateByMac(device, DeviceDatabaseSchema::FileLayout));
+    DeviceDatabaseRows::bindUpdateByMac(query, device, DeviceDatabaseSchema::FileLayout);
     if (!query.exec()) {
         fail(errorText(query));
         return UpdateFailed;

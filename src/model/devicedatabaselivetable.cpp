@@ -82,9 +82,9 @@ bool DeviceDatabaseLiveTable::insert(const ArdentixDevice &device)
 bool DeviceDatabaseLiveTable::updateByMac(const ArdentixDevice &device, int *changed)
 {
     *changed = 0;
-    QSqlQuery &query = m_connection.prepared(DeviceDatabaseSchema::updateByMac(
-        device.lastVekCommTime != 0, device.lastIpCommTime != 0));
-    DeviceDatabaseRows::bindUpdateByMac(query, device);
+    QSqlQuery &query = m_connection.prepared(
+        DeviceDatabaseSchema::updateByMac(device, DeviceDatabaseSchema::LiveLayout));
+    DeviceDatabaseRows::bindUpdateByMac(query, device, DeviceDatabaseSchema::LiveLayout);
     if (!execute(query))
         return false;
     *changed = query.numRowsAffected();

@@ -17,7 +17,8 @@ void DeviceDatabaseRows::bindFileInsert(QSqlQuery &query, const ArdentixDevice &
     bindFileColumns(query, device);
 }
 
-void DeviceDatabaseRows::bindUpdateByMac(QSqlQuery &query, const ArdentixDevice &device)
+void DeviceDatabaseRows::bindUpdateByMac(QSqlQuery &query, const ArdentixDevice &device,
+                                         DeviceDatabaseSchema::Layout layout)
 {
     query.bindValue(QStringLiteral(":ip_address"), device.ipAddress.toString());
     query.bindValue(QStringLiteral(":config_title"), device.configTitle);
@@ -40,6 +41,8 @@ void DeviceDatabaseRows::bindUpdateByMac(QSqlQuery &query, const ArdentixDevice 
     query.bindValue(QStringLiteral(":secure_gw_support"), device.secureGwSupport);
     if (device.lastIpCommTime != 0)
         query.bindValue(QStringLiteral(":last_ip_comm_time"), device.lastIpCommTime);
+    if (DeviceDatabaseSchema::updatesDisplayMac(device, layout))
+        query.bindValue(QStringLiteral(":local_adapter_mac_display"), device.displayMacAddress);
     query.bindValue(QStringLiteral(":mac_address"), device.macAddress);
 }
 

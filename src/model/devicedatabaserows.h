@@ -2,6 +2,7 @@
 #define DEVICEDATABASEROWS_H
 
 #include "ardentixdevice.h"
+#include "devicedatabaseschema.h"
 
 class QSqlQuery;
 
@@ -12,8 +13,9 @@ class DeviceDatabaseRows
 public:
     static void bindLiveInsert(QSqlQuery &query, const ArdentixDevice &device);
     static void bindFileInsert(QSqlQuery &query, const ArdentixDevice &device);
-    // The query must hold DeviceDatabaseSchema::updateByMac() for this device's time stamps.
-    static void bindUpdateByMac(QSqlQuery &query, const ArdentixDevice &device);
+    // The query must hold DeviceDatabaseSchema::updateByMac() for this device and layout.
+    static void bindUpdateByMac(QSqlQuery &query, const ArdentixDevice &device,
+                                DeviceDatabaseSchema::Layout layout);
 
 private:
     static void bindFileColumns(QSqlQuery &query, const ArdentixDevice &device);

@@ -123,15 +123,25 @@ QString DeviceDatabaseSchema::fileInsert()
     return insert(names);
 }
 
-QString DeviceDatabaseSchema::updateByMac(bool withVekTime, bool withIpTime)
+QString DeviceDatabaseSchema::updateByMac(const ArdentixDevice &device, Layout layout)
 {
-    static const QString statements[2][2] = {
-        {updateByMacStatement(false, false), updateByMacStatement(false, true)},
-        {updateByMacStatement(true, false), updateByMacStatement(true, true)}};
-    return statements[withVekTime][withIpTime];
+    static const QString statements[2][2][2] = {
+        {{updateByMacStatement(false, false, false), updateByMacStatement(false, false, true)},
+         {updateByMacStatement(false, true, false), updateByMacStatement(false, true, true)}},
+        {{updateByMacStatement(true, false, false), updateByMacStatement(true, false, true)},
+         {updateByMacStatement(true, true, false), updateByMacStatement(true, true, true)}}};
+    return statements[device.lastVekCommTime != 0][device.lastIpCommTime != 0]
+                     [updatesDisplayMac(device, layout)];
 }
 
-QString DeviceDatabaseSchema::updateByMacStatement(bool withVekTime, bool withIpTime)
+// A device remembered in the file comes back without the MAC it reports of
+// itself; its answers must be able to fill that in, or its row never shows one.
+bool DeviceDatabaseSchema::updatesDisplayMac(const ArdentixDevice &device, Layout layout)
+{
+    return layout == LiveLayout && !device.displayMacAddress.isEmpty();
+}
+
+QString DeviceDatabaseSchema::updateByMacStatement(bool withVekTime, bool withIpTime, bool withDisplayMac)
 {
     QStringList assigned;
     for (const char *name : updateByMacColumns) {
@@ -142,6 +152,8 @@ QString DeviceDatabaseSchema::updateByMacStatement(bool withVekTime, bool withIp
         }
         assigned.append(column);
     }
+    if (withDisplayMac)
+        assigned.append(QStringLiteral("local_adapter_mac_display"));
     return update(assigned, QStringLiteral("mac_address"));
 }
 

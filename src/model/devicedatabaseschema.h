@@ -1,6 +1,8 @@
 #ifndef DEVICEDATABASESCHEMA_H
 #define DEVICEDATABASESCHEMA_H
 
+#include "ardentixdevice.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -27,7 +29,10 @@ public:
     static QString createTable(Layout layout);
     static QString liveInsert();
     static QString fileInsert();
-    static QString updateByMac(bool withVekTime, bool withIpTime);
+    // The full UPDATE by MAC for this device: a time stamp of 0 leaves the stored
+    // time as it is, and so does an empty display MAC, which only the live table holds.
+    static QString updateByMac(const ArdentixDevice &device, Layout layout);
+    static bool updatesDisplayMac(const ArdentixDevice &device, Layout layout);
     static QString update(const QStringList &assignedColumns, const QString &keyColumn);
     static QString selectAll();
     // What the ageing of a row decides on, for every row but those online and heard
@@ -39,7 +44,7 @@ public:
 
 private:
     static QString insert(const QStringList &columnNames);
-    static QString updateByMacStatement(bool withVekTime, bool withIpTime);
+    static QString updateByMacStatement(bool withVekTime, bool withIpTime, bool withDisplayMac);
 };
 
 #endif // DEVICEDATABASESCHEMA_H

@@ -33,6 +33,7 @@ private slots:
 
     void firstRunCreatesTheFileTable();
     void favouritesAndUserDevicesSurviveARestart();
+    void rememberedDeviceTakesItsDisplayMacWhenItAnswers();
     void fileOfAnEarlierVersionOpensAndTakesWrites();
     void damagedFileLeavesTheLiveListWorking();
     void unwritableFileReportsEveryLostWrite();
@@ -152,6 +153,39 @@ void TestDeviceDatabaseFile::favouritesAndUserDevicesSurviveARestart()
         QCOMPARE(after.deviceStatus, before.deviceStatus);
     }
     QVERIFY(store->readDeviceByMac(macC).userDevice && store->readDeviceByMac(macC).favorite);
+}
+
+// The file keeps no display MAC; the device's own answers must fill it in,
+// while the file itself, which has no such column, still takes the update.
+void TestDeviceDatabaseFile::rememberedDeviceTakesItsDisplayMacWhenItAnswers()
+{
+    ArdentixDevice favourite = testDevice(macA, QStringLiteral("10.2.0.1"), m_clock.ms);
+    favourite.setDisplayMacString(QStringLiteral("00:AA:BB:CC:DD:01"));
+    {
+        auto store = newStore();
+        store->updateDeviceOnDefaultDatabase(favourite);
+        store->deviceFavoriteChanged(macA, true);
+    }
+
+    auto store = newStore();
+    store->loadFileDatabase();
+    QVERIFY(store->readDeviceByMac(macA).displayMacAddress.isEmpty());
+
+    m_clock.ms += 1000;
+    favourite.lastVekCommTime = m_clock.ms;
+    store->updateDeviceOnDefaultDatabase(favourite);
+    QCOMPARE(store->readDeviceByMac(macA).displayMacAddress, QStringLiteral("00:AA:BB:CC:DD:01"));
+
+    // A report without one leaves it as it is.
+    ArdentixDevice withoutDisplay = favourite;
+    withoutDisplay.setDisplayMacString(QString());
+    store->updateDeviceOnDefaultDatabase(withoutDisplay);
+    QCOMPARE(store->readDeviceByMac(macA).displayMacAddress, QStringLiteral("00:AA:BB:CC:DD:01"));
+
+    LoggedMessages log;
+    QSignalSpy failed(store.get(), &DeviceDatabase::fileDatabaseWriteFailed);
+    store->updateDeviceOnFileDatabase(favourite);
+    QCOMPARE(failed.count(), 0);
 }
 
 void TestDeviceDatabaseFile::fileOfAnEarlierVersionOpensAndTakesWrites()
