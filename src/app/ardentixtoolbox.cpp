@@ -133,6 +133,7 @@ void ArdentixToolbox::connectParts()
             SLOT(_slot_down_user_authenticated(ArdentixDevice,bool)));
     connect(root, SIGNAL(_signal_up_abort_bridge_snapshot(ArdentixDevice)), comm,
             SLOT(AbortBridgeSnapshot(ArdentixDevice)));
+    connect(store, SIGNAL(fileDatabaseWriteFailed(QString)), window, SLOT(deviceFileWriteFailed(QString)));
 }
 
 void ArdentixToolbox::applyTimeouts(const CONFIG_SETTINGS &profile)

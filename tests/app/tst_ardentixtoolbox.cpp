@@ -236,6 +236,7 @@ void tst_ArdentixToolbox::everyConnectionIsMade()
         {root, SIGNAL(_signal_up_get_flash_size(ArdentixDevice)), comm, SLOT(vekGetFlashSize(ArdentixDevice))},
         {root, SIGNAL(_signal_up_set_device_credentials(ArdentixDevice)), comm, SLOT(CheckAuthentication(ArdentixDevice))},
         {root, SIGNAL(_signal_up_abort_bridge_snapshot(ArdentixDevice)), comm, SLOT(AbortBridgeSnapshot(ArdentixDevice))},
+        {db, SIGNAL(fileDatabaseWriteFailed(QString)), window, SLOT(deviceFileWriteFailed(QString))},
     };
     for (const Connection &connection : expected)
         QVERIFY2(QObject::disconnect(connection.from, connection.signal, connection.to, connection.slot),

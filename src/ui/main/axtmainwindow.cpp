@@ -229,6 +229,23 @@ void AXTMainWindow::pause_updates_toggle(bool pause)
     isPaused = pause;
 }
 
+// Not modal, so discovery and the table go on while it is up; a second failure
+// while it is shown updates it instead of stacking another box.
+void AXTMainWindow::deviceFileWriteFailed(const QString &reason)
+{
+    if (!deviceFileErrorBox) {
+        deviceFileErrorBox = new QMessageBox(QMessageBox::Critical, tr("Device File Error"),
+                                             tr("Favourites and added devices could not be saved "
+                                                "to the device file; they will not be remembered "
+                                                "at the next start."),
+                                             QMessageBox::Ok, this);
+        deviceFileErrorBox->setAttribute(Qt::WA_DeleteOnClose);
+        deviceFileErrorBox->setModal(false);
+    }
+    deviceFileErrorBox->setInformativeText(reason);
+    deviceFileErrorBox->show();
+}
+
 void AXTMainWindow::setOfflineSuspension(bool suspend)
 {
     offlineSuspended = suspend;

@@ -8,10 +8,12 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <QPointer>
 
 class AxSignalObject;
 class ContactWidget;
 class HelpWidget;
+class QMessageBox;
 class QProcess;
 class QStandardItem;
 class QStandardItemModel;
@@ -55,6 +57,10 @@ public slots:
 
     void pause_updates_toggle(bool pause);
     void setOfflineSuspension(bool suspend);
+
+    // The device file did not take a favourite or an added device: the star in
+    // the table would otherwise claim it is remembered.
+    void deviceFileWriteFailed(const QString &reason);
 
 private slots:
     void ConnectToDevice(const ArdentixDevice &device, AX_CONNECTION_METHOD method);
@@ -116,6 +122,7 @@ private:
     QProcess *arpProcess;
     bool isPaused;
     bool offlineSuspended;
+    QPointer<QMessageBox> deviceFileErrorBox;
 
     // Rows are refreshed every second: found by key without a scan, and their
     // pictures read once.

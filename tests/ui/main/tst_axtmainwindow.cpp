@@ -114,6 +114,7 @@ private slots:
     void badAddressIsRefused();
     void cancelledAddressAddsNothing();
     void favouriteChangeIsPassedOn();
+    void deviceFileFailureIsShownOnce();
     void helpMenuOpensHelpOrContact_data();
     void helpMenuOpensHelpOrContact();
     void secondInstanceEndsWithExitCodeOne();
@@ -444,6 +445,26 @@ void tst_AXTMainWindow::favouriteChangeIsPassedOn()
     QCOMPARE(favourite.at(0).at(0).toString(), QStringLiteral("00:1A:2B:3C:4D:5E"));
     QCOMPARE(favourite.at(0).at(1).toBool(), true);
     QCOMPARE(favourite.at(1).at(1).toBool(), false);
+}
+
+// A failed save is shown, without blocking the table, and a second one while
+// the box is up replaces its reason instead of stacking another box.
+void tst_AXTMainWindow::deviceFileFailureIsShownOnce()
+{
+    makeWindow();
+    m_window->deviceFileWriteFailed(QStringLiteral("attempt to write a readonly database"));
+    m_window->deviceFileWriteFailed(QStringLiteral("database is locked"));
+    const QList<QMessageBox *> boxes = m_window->findChildren<QMessageBox *>();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first()->isVisible());
+    QVERIFY(!boxes.first()->isModal());
+    QCOMPARE(boxes.first()->informativeText(), QStringLiteral("database is locked"));
+
+    boxes.first()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_window->findChildren<QMessageBox *>().isEmpty());
+    m_window->deviceFileWriteFailed(QStringLiteral("disk I/O error"));
+    QCOMPARE(m_window->findChildren<QMessageBox *>().size(), 1);
 }
 
 void tst_AXTMainWindow::helpMenuOpensHelpOrContact_data()
