@@ -114,8 +114,8 @@ AXTMainWindow::~AXTMainWindow()
 void AXTMainWindow::setupDeviceTable()
 {
     int column = 0;
-    for (const Column &spec : kColumns) {
-        auto *item = new QStandardItem(tr(spec.header));
+    for (const Column &entry : kColumns) {
+        auto *item = new QStandardItem(tr(entry.header));
         if (column == AddDeviceColumn) {
             item->setIcon(QIcon(QString::fromLatin1(kPlusIcon)));
             item->setData(tr("Add Remote Device"), Qt::ToolTipRole);
@@ -132,8 +132,8 @@ void AXTMainWindow::setupDeviceTable()
     QHeaderView *header = table->horizontalHeader();
     header->setMinimumSectionSize(0);
     column = 0;
-    for (const Column &spec : kColumns)
-        table->setColumnWidth(column++, spec.width);
+    for (const Column &entry : kColumns)
+        table->setColumnWidth(column++, entry.width);
     table->verticalHeader()->hide();
     header->setSectionResizeMode(QHeaderView::Fixed);
     for (int stretched : kStretchedColumns)
