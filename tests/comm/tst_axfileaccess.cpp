@@ -2,6 +2,7 @@
 // test must see the command line or make the tool fail.
 #include "comm/axfileaccess.h"
 
+#include "testfiles.h"
 #include "testsandbox.h"
 
 #include <QDir>
@@ -11,32 +12,12 @@
 
 namespace {
 
-QByteArray patternBytes(int size, int seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 31 + seed * 7 + i / 256) & 0xFF);
-    return bytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The stub's log: one list of arguments (and "stdin:" lines) per run.
 QList<QStringList> stubRuns(const QString &logPath)
 {
     QList<QStringList> runs;
     QStringList current;
-    const QStringList lines = QString::fromUtf8(readFile(logPath)).split('\n');
+    const QStringList lines = QString::fromUtf8(readTestFile(logPath)).split('\n');
     for (const QString &line : lines) {
         if (line == "--") {
             runs << current;
@@ -145,9 +126,9 @@ void TestAxFileAccess::uploadIsJudgedByTheWholeAnswer()
     QFETCH(QByteArray, answer);
     QFETCH(bool, stored);
     QVERIFY(installStub("curl"));
-    QVERIFY(writeFile("curl-plan.txt", "0 " + answer + "\n"));
-    QVERIFY(writeFile("one.txt", "1"));
-    QVERIFY(writeFile("two.txt", "2"));
+    QVERIFY(writeTestFile("curl-plan.txt", "0 " + answer + "\n"));
+    QVERIFY(writeTestFile("one.txt", "1"));
+    QVERIFY(writeTestFile("two.txt", "2"));
 
     // The first file of a batch and the last are judged alike.
     AxFileAccess access;
@@ -171,7 +152,7 @@ void TestAxFileAccess::commandLinesKeepNamesInTheirArguments()
 {
     QVERIFY(installStub("curl"));
     QVERIFY(installStub("kovnet"));
-    QVERIFY(writeFile("a b.txt", "x"));
+    QVERIFY(writeTestFile("a b.txt", "x"));
     AxFileAccess access;
     QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
     QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
@@ -193,13 +174,13 @@ void TestAxFileAccess::commandLinesKeepNamesInTheirArguments()
                                  {"10.1.2.4/--remote%20name", "-o", "./-out file"}}));
     QCOMPARE(stubRuns("kovnet-calls.txt"),
              QList<QStringList>({{"-i10.1.2.5", "-u1", "-f--remote name", "-l-local", "-m1", "-k5000"}}));
-    QCOMPARE(readFile("-local"), QByteArray("kovnet 10.1.2.5 --remote name\n"));
+    QCOMPARE(readTestFile("-local"), QByteArray("kovnet 10.1.2.5 --remote name\n"));
 }
 
 void TestAxFileAccess::passwordNeverOnTheCommandLine()
 {
     QVERIFY(installStub("curl"));
-    QVERIFY(writeFile("f.txt", "x"));
+    QVERIFY(writeTestFile("f.txt", "x"));
     AxFileAccess access;
     QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
     QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
@@ -221,7 +202,7 @@ void TestAxFileAccess::passwordNeverOnTheCommandLine()
 void TestAxFileAccess::refusedBatchesStartNothing()
 {
     QVERIFY(installStub("curl"));
-    QVERIFY(writeFile("one.txt", "1"));
+    QVERIFY(writeTestFile("one.txt", "1"));
     AxFileAccess access;
     QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
     QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
@@ -252,8 +233,8 @@ void TestAxFileAccess::refusedBatchesStartNothing()
 void TestAxFileAccess::readErrorsAreRetriedFourTimesPerBatch()
 {
     QVERIFY(installStub("curl"));
-    QVERIFY(writeFile("curl-plan.txt", "26\n"));
-    QVERIFY(writeFile("f.txt", "x"));
+    QVERIFY(writeTestFile("curl-plan.txt", "26\n"));
+    QVERIFY(writeTestFile("f.txt", "x"));
     AxFileAccess access;
     QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
     QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
@@ -273,7 +254,7 @@ void TestAxFileAccess::readErrorsAreRetriedFourTimesPerBatch()
 
     // A retry that works ends the file well, reported once.
     QVERIFY(QFile::remove("curl-calls.txt"));
-    QVERIFY(writeFile("curl-plan.txt", "26\n26\n0 Success\n"));
+    QVERIFY(writeTestFile("curl-plan.txt", "26\n26\n0 Success\n"));
     QVERIFY(access.sendFiles({"f.txt"}, {"f.txt"}, deviceAt("10.0.0.1")));
     QVERIFY(batch.wait(10000));
     QCOMPARE(stubRuns("curl-calls.txt").size(), 3);
@@ -283,9 +264,9 @@ void TestAxFileAccess::readErrorsAreRetriedFourTimesPerBatch()
 void TestAxFileAccess::crashedUploadIsRetriedThenReportedOnce()
 {
     QVERIFY(installStub("curl"));
-    QVERIFY(writeFile("curl-plan.txt", "crash\n"));
-    QVERIFY(writeFile("one.txt", "1"));
-    QVERIFY(writeFile("two.txt", "2"));
+    QVERIFY(writeTestFile("curl-plan.txt", "crash\n"));
+    QVERIFY(writeTestFile("one.txt", "1"));
+    QVERIFY(writeTestFile("two.txt", "2"));
     AxFileAccess access;
     QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
     QSignalSpy named(&access, &AxFileAccess::signal_named_file_complete);
@@ -305,10 +286,10 @@ void TestAxFileAccess::crashedUploadIsRetriedThenReportedOnce()
 void TestAxFileAccess::failedFileStopsItsBatch()
 {
     QVERIFY(installStub("curl"));
-    QVERIFY(writeFile("curl-plan.txt", "0 Success\n0 Error: disk full\n0 Success\n"));
-    QVERIFY(writeFile("one.txt", "1"));
-    QVERIFY(writeFile("two.txt", "2"));
-    QVERIFY(writeFile("three.txt", "3"));
+    QVERIFY(writeTestFile("curl-plan.txt", "0 Success\n0 Error: disk full\n0 Success\n"));
+    QVERIFY(writeTestFile("one.txt", "1"));
+    QVERIFY(writeTestFile("two.txt", "2"));
+    QVERIFY(writeTestFile("three.txt", "3"));
     AxFileAccess access;
     QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
     QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
@@ -326,9 +307,9 @@ void TestAxFileAccess::failedFileStopsItsBatch()
 void TestAxFileAccess::newBatchReplacesARunningOne()
 {
     QVERIFY(installStub("curl"));
-    QVERIFY(writeFile("curl-plan.txt", "sleep\n0 Success\n"));
-    QVERIFY(writeFile("old.txt", "1"));
-    QVERIFY(writeFile("new.txt", "2"));
+    QVERIFY(writeTestFile("curl-plan.txt", "sleep\n0 Success\n"));
+    QVERIFY(writeTestFile("old.txt", "1"));
+    QVERIFY(writeTestFile("new.txt", "2"));
     AxFileAccess access;
     QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
     QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
@@ -350,7 +331,7 @@ void TestAxFileAccess::kovnetFetchesEveryFileWithItsCommandLine()
 {
     QVERIFY(installStub("kovnet"));
     QDir().mkpath("device");
-    QVERIFY(writeFile("device/log.txt", patternBytes(5000, 5)));
+    QVERIFY(writeTestFile("device/log.txt", testPattern(5000, 5)));
     qputenv("KOVNET_STUB_FILES", sandbox->filePath("device").toLocal8Bit());
     QDir().mkpath("out");
     AxFileAccess access;
@@ -361,7 +342,7 @@ void TestAxFileAccess::kovnetFetchesEveryFileWithItsCommandLine()
     QVERIFY(fetched.wait(10000));
     QCOMPARE(fetched.size(), 1);
     QCOMPARE(fetched.first().at(0).toBool(), true);
-    QCOMPARE(readFile("out/log.txt"), patternBytes(5000, 5));
+    QCOMPARE(readTestFile("out/log.txt"), testPattern(5000, 5));
     QCOMPARE(stubRuns("kovnet-calls.txt"),
              QList<QStringList>({{"-i192.168.1.20", "-u1", "-flog.txt", "-lout/log.txt", "-m1", "-k5000"},
                                  {"-i192.168.1.20", "-u1", "-fother.txt", "-lout/other.txt", "-m1", "-k5000"}}));
@@ -420,7 +401,7 @@ void TestAxFileAccess::listsDirectories()
 {
     QDir().mkpath("d/sub");
     for (const char *name : {"b.txt", "A.txt", "c.log", "a.TXT"})
-        QVERIFY(writeFile(QString("d/") + name, "x"));
+        QVERIFY(writeTestFile(QString("d/") + name, "x"));
     AxFileAccess access;
     QCOMPARE(access.listFilesInDir("d", {"*.txt", "*.TXT"}), QStringList({"A.txt", "a.TXT", "b.txt"}));
     QCOMPARE(access.listFilesInDir("d", {}), QStringList({".", "..", "A.txt", "a.TXT", "b.txt", "c.log", "sub"}));

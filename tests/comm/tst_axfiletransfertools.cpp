@@ -7,6 +7,7 @@
 
 #include "emulatorprocess.h"
 #include "netnspair.h"
+#include "testfiles.h"
 #include "testsandbox.h"
 
 #include <QDir>
@@ -14,26 +15,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray pattern(int size, int seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 31 + seed * 7 + i / 256) & 0xFF);
-    return bytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 // Every report of one signal_file_send_complete spy as "path=state".
 QStringList sendReports(const QSignalSpy &spy)
@@ -121,9 +102,9 @@ void TestAxFileTransferTools::uploadsAndFetchesThroughTheGatewaysWebSide()
     const QStringList localPaths = {m_sandbox->filePath("plain.bin"),
                                     QDir::toNativeSeparators(m_sandbox->filePath("-odd; name,\"q\".bin")),
                                     m_sandbox->filePath("empty"), m_sandbox->filePath("big.bin")};
-    const QList<QByteArray> contents = {pattern(451, 1), pattern(1000, 2), QByteArray(), pattern(300 * 1024, 3)};
+    const QList<QByteArray> contents = {testPattern(451, 1), testPattern(1000, 2), QByteArray(), testPattern(300 * 1024, 3)};
     for (int i = 0; i < localPaths.size(); ++i)
-        QVERIFY(writeFile(localPaths.at(i), contents.at(i)));
+        QVERIFY(writeTestFile(localPaths.at(i), contents.at(i)));
 
     AxFileAccess access;
     QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
@@ -148,7 +129,7 @@ void TestAxFileTransferTools::uploadsAndFetchesThroughTheGatewaysWebSide()
     QVERIFY(fetched.wait(30000));
     QCOMPARE(fetched.first().at(0).toBool(), true);
     for (int i = 0; i < remoteNames.size(); ++i)
-        QVERIFY2(readFile(fetchPaths.at(i)) == contents.at(i), qPrintable(remoteNames.at(i)));
+        QVERIFY2(readTestFile(fetchPaths.at(i)) == contents.at(i), qPrintable(remoteNames.at(i)));
     QCOMPARE(m_emulator->countLines(QRegularExpression(" auth=ok http$")), 8);
 }
 
@@ -158,8 +139,8 @@ void TestAxFileTransferTools::refusedUploadsAreReportedFailed()
     QString error;
     QVERIFY2(startGateway({"--http-user", "admin", "--http-password", "right", "--disk-capacity", "1000"}, &error),
              qPrintable(error));
-    QVERIFY(writeFile("small.bin", pattern(10, 4)));
-    QVERIFY(writeFile("large.bin", pattern(2000, 5)));
+    QVERIFY(writeTestFile("small.bin", testPattern(10, 4)));
+    QVERIFY(writeTestFile("large.bin", testPattern(2000, 5)));
     AxFileAccess access;
     QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
     QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);

@@ -11,6 +11,7 @@
 
 #include "emulatorprocess.h"
 #include "netnspair.h"
+#include "testfiles.h"
 #include "testsandbox.h"
 
 #include <QDir>
@@ -27,12 +28,6 @@ QByteArray pattern(int size, int seed)
     for (int i = 0; i < size; ++i)
         bytes[i] = char((i * 29 + seed + i / 450) & 0xFF);
     return bytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -180,7 +175,7 @@ void TestVekFileTransfer::filesOfEverySizeMakeTheRoundTrip()
     QVERIFY2(startGateway({}, &error), qPrintable(error));
 
     const QByteArray contents = pattern(size, size % 251);
-    QVERIFY(writeFile(m_sandbox->filePath("local file.bin"), contents));
+    QVERIFY(writeTestFile(m_sandbox->filePath("local file.bin"), contents));
     QCOMPARE(send(m_sandbox->filePath("local file.bin"), "stored.bin", m_gateway, 120000),
              FILE_TRANSFER_COMPLETE);
     const QByteArray fetched = fetch("stored.bin", 120000);
@@ -194,7 +189,7 @@ void TestVekFileTransfer::gatewayServesTheFilesItHolds()
     AX_REQUIRE_NETNS(*m_pair);
     QDir().mkpath("held");
     const QByteArray log = pattern(2000, 7);
-    QVERIFY(writeFile("held/dirlist.txt", log));
+    QVERIFY(writeTestFile("held/dirlist.txt", log));
     QString error;
     QVERIFY2(startGateway({"--device-files", m_sandbox->filePath("held")}, &error), qPrintable(error));
 
@@ -211,7 +206,7 @@ void TestVekFileTransfer::refusedPasswordAsksForCredentials()
     AX_REQUIRE_NETNS(*m_pair);
     QString error;
     QVERIFY2(startGateway({"--file-password", "s3cret pass"}, &error), qPrintable(error));
-    QVERIFY(writeFile("f.bin", pattern(900, 1)));
+    QVERIFY(writeTestFile("f.bin", pattern(900, 1)));
 
     QCOMPARE(send("f.bin", "f.bin", m_gateway), FILE_TRANSFER_AUTH_REQUIRED);
     ArdentixDevice withCredentials = m_gateway;
@@ -228,7 +223,7 @@ void TestVekFileTransfer::droppedSegmentAnswerIsRetried()
     AX_REQUIRE_NETNS(*m_pair);
     QString error;
     QVERIFY2(startGateway({"--drop-file-answer", "2"}, &error), qPrintable(error));
-    QVERIFY(writeFile("f.bin", pattern(1000, 2)));
+    QVERIFY(writeTestFile("f.bin", pattern(1000, 2)));
 
     // The device stored the segment but its answer was lost: after the wait the
     // same segment goes again and the file arrives whole, once.
@@ -243,7 +238,7 @@ void TestVekFileTransfer::corruptedSegmentFailsOnlyItsSend()
     AX_REQUIRE_NETNS(*m_pair);
     QString error;
     QVERIFY2(startGateway({"--corrupt-file-segment", "2"}, &error), qPrintable(error));
-    QVERIFY(writeFile("f.bin", pattern(1000, 3)));
+    QVERIFY(writeTestFile("f.bin", pattern(1000, 3)));
 
     QCOMPARE(send("f.bin", "f.bin", m_gateway), FILE_TRANSFER_FAILED);
     QVERIFY(fetch("f.bin").isNull());   // nothing half-written was kept
@@ -255,7 +250,7 @@ void TestVekFileTransfer::damagedPieceFailsTheGetWithoutAPart()
 {
     AX_REQUIRE_NETNS(*m_pair);
     QDir().mkpath("held");
-    QVERIFY(writeFile("held/big.bin", pattern(2000, 4)));
+    QVERIFY(writeTestFile("held/big.bin", pattern(2000, 4)));
     QString error;
     QVERIFY2(startGateway({"--device-files", m_sandbox->filePath("held"), "--corrupt-file-segment", "2"}, &error),
              qPrintable(error));
