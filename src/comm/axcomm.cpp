@@ -1,7 +1,7 @@
 #include "axcomm.h"
 
-#include "adapter.h"
-#include "vekcomm.h"
+#include "comm/link/adapter.h"
+#include "comm/vek/vekcomm.h"
 
 #include "model/axsignalobject.h"
 

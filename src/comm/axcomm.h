@@ -1,8 +1,8 @@
 #ifndef AXCOMM_H
 #define AXCOMM_H
 
-#include "adapterlist.h"
-#include "filenamepair.h"
+#include "comm/link/adapterlist.h"
+#include "comm/transfer/filenamepair.h"
 
 #include "model/ardentixdevice.h"
 

@@ -5,10 +5,10 @@
 
 #include "axcomm.h"
 
-#include "adapter.h"
-#include "axfileaccess.h"
-#include "jsoncomm.h"
-#include "vekcomm.h"
+#include "comm/link/adapter.h"
+#include "comm/transfer/axfileaccess.h"
+#include "comm/json/jsoncomm.h"
+#include "comm/vek/vekcomm.h"
 
 #include "model/axsignalobject.h"
 

@@ -1,4 +1,4 @@
-#include "comm/adapter.h"
+#include "comm/link/adapter.h"
 
 #include <QtTest>
 

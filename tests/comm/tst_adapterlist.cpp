@@ -1,5 +1,5 @@
-#include "comm/adapter.h"
-#include "comm/adapterlist.h"
+#include "comm/link/adapter.h"
+#include "comm/link/adapterlist.h"
 
 #include "netnspair.h"
 #include "testsandbox.h"

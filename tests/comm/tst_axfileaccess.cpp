@@ -1,6 +1,6 @@
 // The transfer-tool runner with real child processes: the stub tools, where a
 // test must see the command line or make the tool fail.
-#include "comm/axfileaccess.h"
+#include "comm/transfer/axfileaccess.h"
 
 #include "testfiles.h"
 #include "testsandbox.h"

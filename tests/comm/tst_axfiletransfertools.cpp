@@ -1,7 +1,7 @@
 // The transfer tools end to end: the system's curl, started by AxFileAccess in
 // namespace A, uploads to and fetches from the gateway emulator's web side in
 // namespace B across the veth pair.
-#include "comm/axfileaccess.h"
+#include "comm/transfer/axfileaccess.h"
 
 #include "model/axmetatypes.h"
 

@@ -1,5 +1,5 @@
 #include "cannedhttpserver.h"
-#include "comm/axnetworkaccessmanager.h"
+#include "comm/json/axnetworkaccessmanager.h"
 
 #include <QElapsedTimer>
 #include <QNetworkReply>

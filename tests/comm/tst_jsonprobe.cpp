@@ -1,4 +1,4 @@
-#include "comm/jsoncomm.h"
+#include "comm/json/jsoncomm.h"
 #include "model/axmetatypes.h"
 #include "model/axsignalobject.h"
 

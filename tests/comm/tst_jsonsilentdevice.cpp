@@ -1,5 +1,5 @@
 #include "cannedhttpserver.h"
-#include "comm/jsoncomm.h"
+#include "comm/json/jsoncomm.h"
 #include "model/axmetatypes.h"
 #include "model/axsignalobject.h"
 #include "model/devicedatabase.h"

@@ -1,6 +1,6 @@
-#include "comm/kovmessage.h"
-#include "comm/kovsegment.h"
-#include "comm/kovsegmentrequest.h"
+#include "comm/vek/kovmessage.h"
+#include "comm/vek/kovsegment.h"
+#include "comm/vek/kovsegmentrequest.h"
 
 #include <QtTest>
 

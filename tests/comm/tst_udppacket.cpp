@@ -1,4 +1,4 @@
-#include "comm/udppacket.h"
+#include "comm/link/udppacket.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "comm/adapter.h"
-#include "comm/vekcomm.h"
+#include "comm/link/adapter.h"
+#include "comm/vek/vekcomm.h"
 
 #include "model/ardentixdevice.h"
 #include "model/axmetatypes.h"

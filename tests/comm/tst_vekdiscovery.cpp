@@ -1,6 +1,6 @@
-#include "comm/adapterlist.h"
+#include "comm/link/adapterlist.h"
 #include "comm/axcomm.h"
-#include "comm/vekcomm.h"
+#include "comm/vek/vekcomm.h"
 
 #include "model/ardentixdevice.h"
 #include "model/axmetatypes.h"

@@ -1,8 +1,8 @@
 // The VEK file get machine, driven by hand-made device replies (hostile ones
 // included), with a short wait in place of the 6 s one.
-#include "comm/kovmessage.h"
-#include "comm/vekfilegetter.h"
-#include "comm/vekframe.h"
+#include "comm/vek/kovmessage.h"
+#include "comm/vek/vekfilegetter.h"
+#include "comm/vek/vekframe.h"
 #include "model/netutils.h"
 
 #include <QElapsedTimer>

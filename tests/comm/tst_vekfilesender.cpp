@@ -1,8 +1,8 @@
 // The VEK file send machine, driven by hand-made device replies, with short
 // waits in place of the 6 s and 30 s ones.
-#include "comm/kovmessage.h"
-#include "comm/vekfilesender.h"
-#include "comm/vekframe.h"
+#include "comm/vek/kovmessage.h"
+#include "comm/vek/vekfilesender.h"
+#include "comm/vek/vekframe.h"
 #include "model/netutils.h"
 
 #include "testsandbox.h"

@@ -1,9 +1,9 @@
 // VEK file send and get end to end: VekComm on its adapter in namespace A,
 // the gateway emulator in namespace B storing and serving files, raw frames
 // across the veth pair, results on the signal bus.
-#include "comm/adapter.h"
-#include "comm/adapterlist.h"
-#include "comm/vekcomm.h"
+#include "comm/link/adapter.h"
+#include "comm/link/adapterlist.h"
+#include "comm/vek/vekcomm.h"
 
 #include "model/ardentixdevice.h"
 #include "model/axmetatypes.h"

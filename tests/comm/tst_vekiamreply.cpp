@@ -1,6 +1,6 @@
-#include "comm/adapter.h"
-#include "comm/vekframe.h"
-#include "comm/vekiamreply.h"
+#include "comm/link/adapter.h"
+#include "comm/vek/vekframe.h"
+#include "comm/vek/vekiamreply.h"
 
 #include "model/ardentixdevice.h"
 

@@ -1,7 +1,7 @@
-#include "comm/adapter.h"
-#include "comm/adapterlist.h"
-#include "comm/udppacket.h"
-#include "comm/winpcapreceiveprocess.h"
+#include "comm/link/adapter.h"
+#include "comm/link/adapterlist.h"
+#include "comm/link/udppacket.h"
+#include "comm/link/winpcapreceiveprocess.h"
 
 #include "netnspair.h"
 #include "testsandbox.h"

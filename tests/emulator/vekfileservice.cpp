@@ -8,7 +8,7 @@
 #include "vekfileresponder.h"
 #include "vekresponder.h"
 
-#include "comm/vekframe.h"
+#include "comm/vek/vekframe.h"
 
 #include <QTimer>
 

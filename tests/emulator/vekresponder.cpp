@@ -4,9 +4,9 @@
 #include "emulatorlog.h"
 #include "rawframeio.h"
 
-#include "comm/kovmessage.h"
-#include "comm/udppacket.h"
-#include "comm/vekframe.h"
+#include "comm/vek/kovmessage.h"
+#include "comm/link/udppacket.h"
+#include "comm/vek/vekframe.h"
 
 #include <QTimer>
 #include <QtEndian>

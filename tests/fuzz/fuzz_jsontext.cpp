@@ -1,4 +1,4 @@
-#include "comm/jsontext.h"
+#include "comm/json/jsontext.h"
 
 #include <cstddef>
 #include <cstdint>

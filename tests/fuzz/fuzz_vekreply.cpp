@@ -1,8 +1,8 @@
-#include "comm/adapter.h"
-#include "comm/kovmessage.h"
-#include "comm/vekcomm.h"
-#include "comm/vekframe.h"
-#include "comm/vekiamreply.h"
+#include "comm/link/adapter.h"
+#include "comm/vek/kovmessage.h"
+#include "comm/vek/vekcomm.h"
+#include "comm/vek/vekframe.h"
+#include "comm/vek/vekiamreply.h"
 
 #include "model/ardentixdevice.h"
 #include "model/axsignalobject.h"

@@ -8,8 +8,8 @@
 #include "standardfilelist.h"
 #include "ui_devicedebugwidget.h"
 
-#include "comm/axfileaccess.h"
-#include "comm/jsoncomm.h"
+#include "comm/transfer/axfileaccess.h"
+#include "comm/json/jsoncomm.h"
 #include "platform/diagnostictools.h"
 #include "platform/fileexplorer.h"
 

@@ -1,9 +1,9 @@
 #ifndef DEVICEDEBUGWIDGET_H
 #define DEVICEDEBUGWIDGET_H
 
-#include "comm/axnetworkaccessmanager.h"
+#include "comm/json/axnetworkaccessmanager.h"
 #include "model/ardentixdevice.h"
-#include "model/axsignalwidget.h"
+#include "ui/axsignalwidget.h"
 #include "ui/runmode.h"
 
 #include <QProcess>

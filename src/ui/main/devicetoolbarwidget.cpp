@@ -2,7 +2,7 @@
 #include "ui_devicetoolbarwidget.h"
 
 #include "openinbrowser.h"
-#include "comm/cloudendpoints.h"
+#include "comm/json/cloudendpoints.h"
 #include "model/configsettings.h"
 #include "platform/transfertool.h"
 #include "ui/device/devicedebugwidget.h"

@@ -4,7 +4,7 @@
 #include "axconnectionmethod.h"
 #include "model/ardentixdevice.h"
 #include "model/configsettings.h"
-#include "model/axsignalwidget.h"
+#include "ui/axsignalwidget.h"
 #include "ui/runmode.h"
 
 #include <QString>

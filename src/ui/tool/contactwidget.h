@@ -1,7 +1,7 @@
 #ifndef CONTACTWIDGET_H
 #define CONTACTWIDGET_H
 
-#include "model/axsignalwidget.h"
+#include "ui/axsignalwidget.h"
 #include "ui/runmode.h"
 
 namespace Ui {

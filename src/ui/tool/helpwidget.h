@@ -1,7 +1,7 @@
 #ifndef HELPWIDGET_H
 #define HELPWIDGET_H
 
-#include "model/axsignalwidget.h"
+#include "ui/axsignalwidget.h"
 #include "ui/runmode.h"
 
 namespace Ui {

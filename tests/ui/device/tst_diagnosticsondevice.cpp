@@ -5,7 +5,7 @@
 #include "ui/device/devicedebugwidget.h"
 #include "ui/device/logindialog.h"
 
-#include "comm/jsoncomm.h"
+#include "comm/json/jsoncomm.h"
 
 #include "diagnosticsrig.h"
 #include "emulatorprocess.h"

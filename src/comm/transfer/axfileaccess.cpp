@@ -1,0 +1,326 @@
+#include "comm/transfer/axfileaccess.h"
+
+#include "platform/transfertool.h"
+#include "comm/transfer/transfercommand.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QSignalBlocker>
+
+namespace {
+// curl's exit code for a local file it could not read: worth another try.
+const int CurlReadError = 26;
+const int MaxRetriesPerBatch = 4;
+}
+
+AxFileAccess::AxFileAccess(QObject *parent)
+    : QObject(parent)
+    , sendProcess(new QProcess(this))
+    , getProcess(new QProcess(this))
+{
+    connect(sendProcess, &QProcess::finished, this, &AxFileAccess::FileSendComplete);
+    connect(sendProcess, &QProcess::readyReadStandardOutput,
+            this, &AxFileAccess::process_file_send_output);
+    connect(getProcess, &QProcess::finished, this, &AxFileAccess::FileGetComplete);
+    connect(getProcess, &QProcess::readyReadStandardOutput,
+            this, &AxFileAccess::process_file_get_output);
+    // A tool that cannot start never finishes; queued, so start() never re-enters us.
+    connect(sendProcess, &QProcess::errorOccurred,
+            this, &AxFileAccess::sendProcessFailed, Qt::QueuedConnection);
+    connect(getProcess, &QProcess::errorOccurred,
+            this, &AxFileAccess::getProcessFailed, Qt::QueuedConnection);
+}
+
+AxFileAccess::~AxFileAccess()
+{
+    stopQuietly(sendProcess);
+    stopQuietly(getProcess);
+}
+
+bool AxFileAccess::sendFiles(const QStringList &local_paths, const QStringList &remote_names,
+                             const ArdentixDevice &device)
+{
+    if (transferToolProgram(TransferCommand::curlTool).isEmpty()) {
+        qDebug() << "Curl not found";
+        return false;
+    }
+    if (local_paths.size() != remote_names.size()) {
+        qDebug() << "Error: path and name list count mismatch";
+        return false;
+    }
+    QList<FileNamePair> batch;
+    for (int i = 0; i < local_paths.size(); ++i) {
+        const QString localPath = QDir::fromNativeSeparators(local_paths.at(i));
+        if (!fileExists(localPath)) {
+            qDebug() << "File does not exist" << localPath;
+            return false;
+        }
+        batch.append({localPath, remote_names.at(i)});
+    }
+
+    const QString host = device.ipAddress.toString();
+    abandonRunningUpload(batch.isEmpty() ? QString() : batch.first().remoteName, host);
+    sendQueue = batch;
+    targetDevice = device;
+    successCount = 0;
+    retryCount = 0;
+    if (sendQueue.isEmpty())
+        return true;
+
+    targetHost = host;
+    sendProcess->setWorkingDirectory(QStringLiteral("./"));
+    sendFile(sendQueue.first().localPath, sendQueue.first().remoteName);
+    return true;
+}
+
+bool AxFileAccess::getFileList(const QStringList &local_paths, const QStringList &remote_names,
+                               const ArdentixDevice &device, int tool)
+{
+    if (local_paths.size() != remote_names.size()) {
+        qDebug() << "Get file list count mismatch";
+        return false;
+    }
+    getQueue.clear();   // the new list replaces the old one
+    for (int i = 0; i < local_paths.size(); ++i)
+        getQueue.append({local_paths.at(i), remote_names.at(i)});
+    targetDevice = device;
+    targetHost = device.ipAddress.toString();
+    getTool = tool;
+
+    if (getQueue.isEmpty()) {
+        emit signal_file_get_complete(true);
+        return true;
+    }
+    getFile(getQueue.first().localPath, getQueue.first().remoteName);
+    return true;
+}
+
+bool AxFileAccess::dirExists(const QString &path) const
+{
+    return QDir(path).exists();
+}
+
+bool AxFileAccess::fileExists(const QString &path) const
+{
+    return QFile(path).exists();
+}
+
+bool AxFileAccess::makePath(const QString &path) const
+{
+    return QDir().mkpath(path);
+}
+
+bool AxFileAccess::fileExistsIn(const QString &dir, const QString &name) const
+{
+    return fileExists(dir + QLatin1Char('/') + name);
+}
+
+QStringList AxFileAccess::listFilesInDir(const QString &dir, const QStringList &name_filters) const
+{
+    QStringList names;
+    if (!dirExists(dir)) {
+        qDebug() << "Cant get file list from dir: " << dir;
+    } else if (name_filters.isEmpty()) {
+        names = QDir(dir).entryList(QDir::AllEntries, QDir::Name | QDir::IgnoreCase);
+    } else {
+        names = QDir(dir).entryList(name_filters, QDir::Files, QDir::Name);
+    }
+    qDebug() << "File list:" << names;
+    return names;
+}
+
+void AxFileAccess::sendFile(const QString &localPath, const QString &remoteName)
+{
+    sendOutput.clear();
+    const QString name = remoteName.isEmpty() ? localPath.section(QLatin1Char('/'), -1) : remoteName;
+    qDebug() << "Send file: " << localPath;
+    const TransferCommand command = TransferCommand::upload(
+        localPath, name, targetHost, targetDevice.username, targetDevice.password);
+    qDebug() << command.arguments;
+    startTool(sendProcess, command);
+}
+
+void AxFileAccess::getFile(const QString &localPath, const QString &remoteName)
+{
+    stopQuietly(getProcess);
+    if (remoteName.isEmpty() || localPath.isEmpty())
+        qDebug() << "Error getting file: path is empty";   // started all the same: its end moves the queue on
+    qDebug() << "Get file: " << remoteName;
+    TransferCommand command;
+    if (getTool == 0) {
+        command = TransferCommand::curlDownload(targetHost, remoteName, localPath,
+                                                targetDevice.username, targetDevice.password);
+    } else if (getTool == 1) {
+        command = TransferCommand::kovnetDownload(targetHost, remoteName, localPath);
+    }
+    qDebug() << command.tool << command.arguments;
+    startTool(getProcess, command);
+}
+
+void AxFileAccess::startTool(QProcess *process, const TransferCommand &command)
+{
+    const QString program = command.tool.isEmpty() ? QString() : transferToolProgram(command.tool);
+    if (program.isEmpty() && !command.tool.isEmpty())
+        qDebug() << "Transfer tool not found: " << command.tool;
+    process->start(program, command.arguments, QIODevice::ReadWrite);
+    if (!command.standardInput.isEmpty())
+        process->write(command.standardInput);
+    process->closeWriteChannel();
+}
+
+void AxFileAccess::process_file_send_output()
+{
+    const QByteArray chunk = sendProcess->readAllStandardOutput();
+    if (chunk.isEmpty())
+        return;
+    const qsizetype zero = chunk.indexOf('\0');
+    const QString text = QString::fromLatin1(zero < 0 ? chunk : chunk.left(zero));
+    qDebug() << "FILE TRANSFER : " << text;
+    sendOutput += chunk;
+}
+
+void AxFileAccess::FileSendComplete(int return_code, QProcess::ExitStatus state)
+{
+    finishUpload(return_code, state == QProcess::CrashExit);
+}
+
+void AxFileAccess::sendProcessFailed(QProcess::ProcessError error)
+{
+    if (error == QProcess::FailedToStart && sendProcess->state() == QProcess::NotRunning)
+        finishUpload(-1, true);
+}
+
+// A file counts as stored only when curl ended normally with 0 and the device's
+// answer holds "Success", wherever it stands; each file's end is reported once.
+void AxFileAccess::finishUpload(int returnCode, bool crashed)
+{
+    QByteArray errorOutput;
+    if (sendProcess->isOpen()) {
+        process_file_send_output();
+        errorOutput = sendProcess->readAllStandardError();
+    }
+    sendProcess->close();
+    if (sendQueue.isEmpty())
+        return;
+    const FileNamePair file = sendQueue.takeFirst();
+
+    const bool stored = !crashed && returnCode == 0 && sendOutput.contains("Success");
+    if (stored) {
+        ++successCount;
+        qDebug() << "File transfer sucessfull to target: " << targetHost;
+        reportUpload(file.localPath, true);
+        if (!sendQueue.isEmpty()) {
+            sendFile(sendQueue.first().localPath, sendQueue.first().remoteName);
+            return;
+        }
+        emit named_file_transfer_complete(successCount, file.localPath);
+        return;
+    }
+
+    if ((crashed || returnCode == CurlReadError) && retryCount < MaxRetriesPerBatch) {
+        qDebug() << "Curl code" << (crashed ? QStringLiteral("crash") : QString::number(returnCode))
+                 << "  Retrying";
+        ++retryCount;
+        sendQueue.prepend(file);
+        sendFile(file.localPath, file.remoteName);
+        return;
+    }
+
+    if (crashed) {
+        qDebug() << " ERROR: CURL crashed or could not start on file: " + file.localPath
+                        + " to target: " + targetHost;
+    } else if (returnCode != 0) {
+        qDebug() << " ERROR: CURL exited with code: " + QString::number(returnCode)
+                        + " on file: " + file.localPath + " to target: " + targetHost;
+    } else {
+        qDebug() << "File Send error:" << file.localPath;
+    }
+    logErrorOutput(errorOutput);
+    reportUpload(file.localPath, false);
+    sendQueue.clear();   // the batch stops at the file that failed
+    emit named_file_transfer_complete(successCount, file.localPath);
+}
+
+// A new batch replaces a running one: its file in flight ends as failed, and so does its batch.
+void AxFileAccess::abandonRunningUpload(const QString &nextRemoteName, const QString &nextHost)
+{
+    if (sendProcess->state() == QProcess::NotRunning || sendQueue.isEmpty())
+        return;
+    qDebug() << "Another send file process was running, send file process for " + nextRemoteName
+                    + " at IP " + nextHost + " is starting";
+    stopQuietly(sendProcess);
+    const QString abandoned = sendQueue.first().localPath;
+    sendQueue.clear();
+    reportUpload(abandoned, false);
+    emit named_file_transfer_complete(successCount, abandoned);
+}
+
+void AxFileAccess::reportUpload(const QString &localPath, bool success)
+{
+    emit signal_named_file_complete(localPath, success);
+    if (success)
+        emit signal_file_send_complete(localPath, FILE_TRANSFER_COMPLETE, 100.0f, targetDevice);
+    else
+        emit signal_file_send_complete(localPath, FILE_TRANSFER_FAILED, 0.0f, targetDevice);
+}
+
+void AxFileAccess::process_file_get_output()
+{
+    const QByteArray output = getProcess->readAllStandardOutput();
+    if (!output.isEmpty())
+        qDebug() << "FILE GET : " << QString::fromLocal8Bit(output);
+}
+
+void AxFileAccess::FileGetComplete(int return_code, QProcess::ExitStatus state)
+{
+    finishDownload(return_code, state == QProcess::CrashExit);
+}
+
+void AxFileAccess::getProcessFailed(QProcess::ProcessError error)
+{
+    if (error == QProcess::FailedToStart && getProcess->state() == QProcess::NotRunning
+        && !getQueue.isEmpty())
+        finishDownload(-1, true);
+}
+
+// A fetch that fails with an exit code leaves the list going on (the caller
+// collects what it can); a tool that crashed or never started ends the list with failure.
+void AxFileAccess::finishDownload(int returnCode, bool crashed)
+{
+    if (getProcess->isOpen()) {
+        process_file_get_output();
+        if (crashed || returnCode != 0)
+            logErrorOutput(getProcess->readAllStandardError());
+    }
+    qDebug() << "Exit code: " << returnCode;
+    getProcess->close();
+    if (crashed) {
+        qDebug() << "File get tool crashed or could not start; dropping" << getQueue.size()
+                 << "queued files";
+        getQueue.clear();
+        emit signal_file_get_complete(false);
+        return;
+    }
+    if (!getQueue.isEmpty())
+        getQueue.removeFirst();
+    if (getQueue.isEmpty()) {
+        emit signal_file_get_complete(true);
+        return;
+    }
+    getFile(getQueue.first().localPath, getQueue.first().remoteName);
+}
+
+void AxFileAccess::stopQuietly(QProcess *process)
+{
+    // close() emits finished() at once; that end is ours, not the tool's.
+    const QSignalBlocker quiet(process);
+    process->close();
+}
+
+// Kept by QProcess until read; shown only for a tool that failed, as curl's progress meter shares it.
+void AxFileAccess::logErrorOutput(const QByteArray &output)
+{
+    if (!output.isEmpty())
+        qDebug() << "Transfer tool error output: " << QString::fromLocal8Bit(output);
+}

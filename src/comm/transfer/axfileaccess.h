@@ -1,0 +1,80 @@
+#ifndef AXFILEACCESS_H
+#define AXFILEACCESS_H
+
+#include "comm/transfer/filenamepair.h"
+#include "model/ardentixdevice.h"
+
+#include <QList>
+#include <QObject>
+#include <QProcess>
+#include <QStringList>
+
+class TransferCommand;
+
+// Moves files between the PC and a device through external tools run as child
+// processes: curl uploads to the device's upload CGI and fetches over HTTP, the
+// KOVNET tool fetches over the device's own protocol. One queue and one tool
+// process per direction; results are reported through the signals.
+class AxFileAccess : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AxFileAccess(QObject *parent = nullptr);
+    ~AxFileAccess() override;
+
+    // Uploads with curl, one file after the other; false when curl, a local file
+    // or a name is missing (nothing is started then, a running batch goes on).
+    bool sendFiles(const QStringList &local_paths, const QStringList &remote_names,
+                   const ArdentixDevice &device);
+    // Fetches with curl (tool 0) or the KOVNET tool (tool 1), one file after the other.
+    bool getFileList(const QStringList &local_paths, const QStringList &remote_names,
+                     const ArdentixDevice &device, int tool);
+
+    bool dirExists(const QString &path) const;
+    bool fileExists(const QString &path) const;
+    bool makePath(const QString &path) const;
+    bool fileExistsIn(const QString &dir, const QString &name) const;
+    QStringList listFilesInDir(const QString &dir, const QStringList &name_filters) const;
+
+signals:
+    // An upload batch ended, after its last file or at the file that stopped it.
+    void named_file_transfer_complete(int success_count, QString last_file_name);
+    void signal_named_file_complete(QString file_name, bool success);
+    void signal_file_send_complete(QString file_name, FILE_TRANSFER_STATE tx_state, float progress,
+                                   ArdentixDevice target_device);
+    // The download list has ended; false when a tool crashed or could not be started.
+    void signal_file_get_complete(bool success);
+
+private slots:
+    void FileSendComplete(int return_code, QProcess::ExitStatus state);
+    void process_file_send_output();
+    void FileGetComplete(int return_code, QProcess::ExitStatus state);
+    void process_file_get_output();
+    void sendProcessFailed(QProcess::ProcessError error);
+    void getProcessFailed(QProcess::ProcessError error);
+
+private:
+    void sendFile(const QString &localPath, const QString &remoteName);
+    void getFile(const QString &localPath, const QString &remoteName);
+    void finishUpload(int returnCode, bool crashed);
+    void finishDownload(int returnCode, bool crashed);
+    void abandonRunningUpload(const QString &nextRemoteName, const QString &nextHost);
+    void reportUpload(const QString &localPath, bool success);
+    void startTool(QProcess *process, const TransferCommand &command);
+    static void stopQuietly(QProcess *process);
+    static void logErrorOutput(const QByteArray &output);
+
+    QProcess *sendProcess;
+    QProcess *getProcess;
+    QByteArray sendOutput;          // the running upload's whole answer, judged at its end
+    QString targetHost;
+    int successCount = 0;
+    ArdentixDevice targetDevice;
+    QList<FileNamePair> sendQueue;
+    QList<FileNamePair> getQueue;
+    int retryCount = 0;
+    int getTool = 1;
+};
+
+#endif // AXFILEACCESS_H

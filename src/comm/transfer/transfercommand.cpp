@@ -1,0 +1,89 @@
+#include "comm/transfer/transfercommand.h"
+
+#include <QUrl>
+
+const QString TransferCommand::curlTool = QStringLiteral("./bin/curl.exe");
+const QString TransferCommand::kovnetTool = QStringLiteral("./bin/kovnet.exe");
+
+TransferCommand TransferCommand::upload(const QString &localPath, const QString &remoteName,
+                                        const QString &host,
+                                        const QString &username, const QString &password)
+{
+    TransferCommand command;
+    command.tool = curlTool;
+    command.arguments << QStringLiteral("--form")
+                      << QStringLiteral("upload=@") + formValue(localFileArgument(localPath))
+                             + QStringLiteral(";filename=") + formValue(remoteName);
+    command.addCredentials(username, password);
+    command.arguments << host + QStringLiteral("/ardentix.cgi");
+    return command;
+}
+
+TransferCommand TransferCommand::curlDownload(const QString &host, const QString &remoteName,
+                                              const QString &localPath,
+                                              const QString &username, const QString &password)
+{
+    TransferCommand command;
+    command.tool = curlTool;
+    // Encoded, so blanks, '?', '#' and curl's globbing brackets stay part of the name.
+    const QByteArray encodedName = QUrl::toPercentEncoding(remoteName, QByteArrayLiteral("/"));
+    command.arguments << host + QLatin1Char('/') + QString::fromLatin1(encodedName)
+                      << QStringLiteral("-o") << localFileArgument(localPath);
+    command.addCredentials(username, password);
+    return command;
+}
+
+TransferCommand TransferCommand::kovnetDownload(const QString &host, const QString &remoteName,
+                                                const QString &localPath)
+{
+    TransferCommand command;
+    command.tool = kovnetTool;
+    command.arguments << QStringLiteral("-i") + host
+                      << QStringLiteral("-u1")
+                      << QStringLiteral("-f") + remoteName
+                      << QStringLiteral("-l") + localPath
+                      << QStringLiteral("-m1")
+                      << QStringLiteral("-k5000");
+    return command;
+}
+
+// In place of "--user name:password", which every local user could read.
+void TransferCommand::addCredentials(const QString &username, const QString &password)
+{
+    if (username.isEmpty() || password.isEmpty())
+        return;
+    arguments << QStringLiteral("--config") << QStringLiteral("-");
+    standardInput = "user = " + configText(username + QLatin1Char(':') + password) + '\n';
+}
+
+// curl's form syntax reads ';', ',' and quotes in a bare value; a quoted one is taken whole.
+QString TransferCommand::formValue(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    escaped.replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+// curl reads a file named "-" as standard input and "-o -" as standard output.
+QString TransferCommand::localFileArgument(const QString &path)
+{
+    return path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path : path;
+}
+
+QByteArray TransferCommand::configText(const QString &text)
+{
+    QByteArray quoted = "\"";
+    for (const char byte : text.toUtf8()) {
+        switch (byte) {
+        case '\\': quoted += "\\\\"; break;
+        case '"': quoted += "\\\""; break;
+        case '\n': quoted += "\\n"; break;
+        case '\r': quoted += "\\r"; break;
+        case '\t': quoted += "\\t"; break;
+        case '\v': quoted += "\\v"; break;
+        default: quoted += byte; break;
+        }
+    }
+    return quoted + '"';
+}
