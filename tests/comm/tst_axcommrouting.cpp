@@ -4,9 +4,7 @@
 #include "model/axmetatypes.h"
 #include "model/axsignalobject.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
-#include "testsandbox.h"
+#include "gatewaytestbed.h"
 
 #include <QtTest>
 
@@ -35,9 +33,7 @@ private:
     ArdentixDevice discoverGateway(const QStringList &extraArguments = {});
     int countLines(const QString &pattern) const;
 
-    TestSandbox *sandbox = nullptr;
-    NetnsPair *pair = nullptr;
-    EmulatorProcess *emulator = nullptr;
+    GatewayTestBed *bed = nullptr;
     AxSignalObject *root = nullptr;
     AxComm *comm = nullptr;
 };
@@ -55,9 +51,7 @@ void TestAxCommRouting::initTestCase()
 
 void TestAxCommRouting::init()
 {
-    sandbox = new TestSandbox;
-    pair = new NetnsPair;
-    emulator = new EmulatorProcess;
+    bed = new GatewayTestBed;
     root = new AxSignalObject(nullptr);
 }
 
@@ -67,26 +61,14 @@ void TestAxCommRouting::cleanup()
     comm = nullptr;
     delete root;
     root = nullptr;
-    delete emulator; // killed before its namespace goes
-    emulator = nullptr;
-    delete pair;
-    pair = nullptr;
-    delete sandbox;
-    sandbox = nullptr;
+    delete bed;
+    bed = nullptr;
 }
 
 ArdentixDevice TestAxCommRouting::discoverGateway(const QStringList &extraArguments)
 {
-    QString error;
-    const bool started = emulator->start(*pair, NetnsPair::B, AX_EMULATOR_PATH,
-                                         QStringList{"--base-ip", pair->ipAddress(NetnsPair::B), "--http"}
-                                             + extraArguments,
-                                         &error)
-                         && pair->enter(NetnsPair::A, &error);
-    if (!started) {
-        qWarning() << error;
+    if (!bed->startEmulator(QStringList{"--http"} + extraArguments))
         return ArdentixDevice();
-    }
     comm = new AxComm(nullptr, root);
     comm->startListening(QHostAddress(QStringLiteral("255.255.255.255")));
     QSignalSpy found(comm, &AxComm::deviceFound);
@@ -99,12 +81,12 @@ ArdentixDevice TestAxCommRouting::discoverGateway(const QStringList &extraArgume
 
 int TestAxCommRouting::countLines(const QString &pattern) const
 {
-    return emulator->countLines(QRegularExpression(pattern));
+    return bed->countLines(pattern);
 }
 
 void TestAxCommRouting::restartTakesTheUsablePath()
 {
-    AX_REQUIRE_NETNS(*pair);
+    AX_REQUIRE_TESTBED(*bed);
     const ArdentixDevice found = discoverGateway();
     QCOMPARE(found.macAddress, QString(kGatewayMac));
     QVERIFY(found.vekConnectivity && found.ipConnectivity);
@@ -144,7 +126,7 @@ void TestAxCommRouting::restartTakesTheUsablePath()
 
 void TestAxCommRouting::timeAndClockOnlyOverJson()
 {
-    AX_REQUIRE_NETNS(*pair);
+    AX_REQUIRE_TESTBED(*bed);
     const ArdentixDevice found = discoverGateway();
     QVERIFY(!found.macAddress.isEmpty());
     QSignalSpy time(root, &AxSignalObject::_signal_up_system_time);
@@ -165,7 +147,7 @@ void TestAxCommRouting::timeAndClockOnlyOverJson()
 
 void TestAxCommRouting::vekSetIpRestartsOnceAfterTheAcknowledge()
 {
-    AX_REQUIRE_NETNS(*pair);
+    AX_REQUIRE_TESTBED(*bed);
     const ArdentixDevice found = discoverGateway();
     QVERIFY(!found.macAddress.isEmpty());
     QSignalSpy acks(comm, &AxComm::vekAckReceived);
@@ -194,7 +176,7 @@ void TestAxCommRouting::vekSetIpRestartsOnceAfterTheAcknowledge()
 
 void TestAxCommRouting::filesAreFetchedOverTheUsablePath()
 {
-    AX_REQUIRE_NETNS(*pair);
+    AX_REQUIRE_TESTBED(*bed);
     const ArdentixDevice found = discoverGateway();
     QVERIFY(!found.macAddress.isEmpty());
     QSignalSpy received(root, &AxSignalObject::_signal_up_file_received);
@@ -218,13 +200,13 @@ void TestAxCommRouting::filesAreFetchedOverTheUsablePath()
 
 void TestAxCommRouting::vekFilesAreSentOneAfterTheOther()
 {
-    AX_REQUIRE_NETNS(*pair);
+    AX_REQUIRE_TESTBED(*bed);
     const ArdentixDevice found = discoverGateway();
     QVERIFY(!found.macAddress.isEmpty());
 
     QStringList local;
     for (const char *name : {"a.cfg", "b.cfg", "c.cfg"}) {
-        QFile file(sandbox->filePath(QString::fromLatin1(name)));
+        QFile file(bed->sandbox().filePath(QString::fromLatin1(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(700, name[0]));
         local << file.fileName();
@@ -251,10 +233,10 @@ void TestAxCommRouting::vekFilesAreSentOneAfterTheOther()
 
 void TestAxCommRouting::vekFileRequestWithTooFewNamesIsDropped()
 {
-    AX_REQUIRE_NETNS(*pair);
+    AX_REQUIRE_TESTBED(*bed);
     const ArdentixDevice found = discoverGateway();
     QVERIFY(!found.macAddress.isEmpty());
-    QFile file(sandbox->filePath(QStringLiteral("a.cfg")));
+    QFile file(bed->sandbox().filePath(QStringLiteral("a.cfg")));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("data");
     file.close();
@@ -268,7 +250,7 @@ void TestAxCommRouting::vekFileRequestWithTooFewNamesIsDropped()
 
 void TestAxCommRouting::flashSizeSnapshotAbortAndForcedCheck()
 {
-    AX_REQUIRE_NETNS(*pair);
+    AX_REQUIRE_TESTBED(*bed);
     const ArdentixDevice found = discoverGateway();
     QVERIFY(!found.macAddress.isEmpty());
 
