@@ -34,6 +34,8 @@ private slots:
 private:
     ArdentixDevice startGateway(const QStringList &arguments, bool overJson = false);
     int lines(const QString &pattern) const { return bed->countLines(pattern); }
+    // As the Configure Device window asks for it for the settings window.
+    bool readSettings(NetworkSettingsSession &session, const ArdentixDevice &opener);
     QByteArray storedSettings() const;
 
     GatewayTestBed *bed = nullptr;
@@ -75,6 +77,13 @@ ArdentixDevice tst_ConfigureDeviceOnDevice::startGateway(const QStringList &argu
     return added;
 }
 
+bool tst_ConfigureDeviceOnDevice::readSettings(NetworkSettingsSession &session, const ArdentixDevice &opener)
+{
+    QSignalSpy read(&session, &NetworkSettingsSession::settingsRead);
+    ConfigureDeviceSession(&bus->root, opener).requestNetworkSettings();
+    return read.wait(10000);
+}
+
 // The last "ax_tcp.ini" the gateway took.
 QByteArray tst_ConfigureDeviceOnDevice::storedSettings() const
 {
@@ -108,13 +117,9 @@ void tst_ConfigureDeviceOnDevice::networkSettingsRoundTrip()
     QFETCH(bool, overJson);
     const ArdentixDevice gateway = startGateway(arguments, overJson);
     QVERIFY(!gateway.macAddress.isEmpty());
-    ConfigureDeviceSession opener(&bus->root, gateway);
     NetworkSettingsSession session(&bus->root, gateway);
-    QSignalSpy read(&session, &NetworkSettingsSession::settingsRead);
     QSignalSpy updated(&session, &NetworkSettingsSession::updated);
-
-    opener.requestNetworkSettings();
-    QVERIFY(read.wait(10000));
+    QVERIFY(readSettings(session, gateway));
     QCOMPARE(session.settings().value(NetworkSettings::N1Ip), bed->gatewayAddress());
     QVERIFY(!session.setValue(NetworkSettings::N1Ip, "10.77.0.256"));
     QVERIFY(!session.canUpdate());
@@ -156,13 +161,9 @@ void tst_ConfigureDeviceOnDevice::refusedSettingsAreSentSixTimesThenTimeOut()
 {
     AX_REQUIRE_TESTBED(*bed);
     const ArdentixDevice gateway = startGateway({"--network-settings", "refused"}, true);
-    ConfigureDeviceSession opener(&bus->root, gateway);
     NetworkSettingsSession session(&bus->root, gateway);
-    QSignalSpy read(&session, &NetworkSettingsSession::settingsRead);
     QSignalSpy timedOut(&session, &NetworkSettingsSession::sendTimedOut);
-
-    opener.requestNetworkSettings();
-    QVERIFY(read.wait(10000));
+    QVERIFY(readSettings(session, gateway));
     QVERIFY(session.update());
     QVERIFY(timedOut.wait(30000));
     QCOMPARE(lines("^NETWORK \\S+ refused"), 1 + NetworkSettingsSession::SendRetries);
@@ -191,15 +192,11 @@ void tst_ConfigureDeviceOnDevice::refusedPasswordLeadsThroughLoginToAResend()
     // settings window's copy of the device has none.
     ArdentixDevice loggedIn = gateway;
     loggedIn.setCredentials("Admin", "s3cret");
-    ConfigureDeviceSession opener(&bus->root, loggedIn);
     NetworkSettingsSession session(&bus->root, gateway);
-    QSignalSpy read(&session, &NetworkSettingsSession::settingsRead);
     QSignalSpy loginAsked(&session, &NetworkSettingsSession::loginRequested);
     QSignalSpy credentials(&bus->root, &AxSignalObject::_signal_up_set_device_credentials);
     QSignalSpy updated(&session, &NetworkSettingsSession::updated);
-
-    opener.requestNetworkSettings();
-    QVERIFY(read.wait(10000));
+    QVERIFY(readSettings(session, loggedIn));
     QVERIFY(session.update());
     QVERIFY(loginAsked.wait(10000));
     QVERIFY(session.isSending());
@@ -278,6 +275,15 @@ void tst_ConfigureDeviceOnDevice::loginWaitsForItsOwnVerdict()
 
     session.restart();
     QTRY_COMPARE(lines("rpc system restart"), 1);
+
+    // Cancelled: the window closes and sends nothing.
+    ConfigureDeviceSession cancelled(&bus->root, gateway);
+    QSignalSpy closing(&cancelled, &ConfigureDeviceSession::loginCancelled);
+    QSignalSpy credentials(&bus->root, &AxSignalObject::_signal_up_set_device_credentials);
+    cancelled.beginLogin();
+    cancelled.login(QString(), QString());
+    QCOMPARE(closing.count(), 1);
+    QCOMPARE(credentials.count(), 0);
 }
 
 QTEST_MAIN(tst_ConfigureDeviceOnDevice)

@@ -1,6 +1,13 @@
 // "ax_tcp.ini" read for devices of one and two ports, with and without name
-// servers, and written back as the device expects it.
+// servers, and written back as the device expects it; the settings session's
+// ways out of sending, on a bus that nothing answers.
 #include "ui/device/networksettings.h"
+#include "ui/device/networksettingssession.h"
+
+#include "model/axmetatypes.h"
+#include "model/axsignalobject.h"
+
+#include "testsandbox.h"
 
 #include <QtTest>
 
@@ -14,6 +21,7 @@ private slots:
     void linesAreMatchedByKeyAndEquals();
     void addressesMustBeDottedQuads_data();
     void addressesMustBeDottedQuads();
+    void everyWayOutOfSendingLeavesTheSettingsEditable();
 };
 
 namespace {
@@ -122,6 +130,43 @@ void tst_NetworkSettings::addressesMustBeDottedQuads()
 {
     QFETCH(QString, text);
     QTEST(NetworkSettings::isDottedQuad(text), "valid");
+}
+
+void tst_NetworkSettings::everyWayOutOfSendingLeavesTheSettingsEditable()
+{
+    registerAxMetaTypes();
+    TestSandbox sandbox;
+    AxSignalObject root;
+    ArdentixDevice gateway = device(1, 301, "PMC-R7", "6.21.0");
+    gateway.setMacString("02:A0:00:00:00:01");
+    NetworkSettingsSession session(&root, gateway);
+    QSignalSpy sends(&root, &AxSignalObject::_signal_up_send_file);
+    QSignalSpy loginAsked(&session, &NetworkSettingsSession::loginRequested);
+    QSignalSpy copyFailed(&session, &NetworkSettingsSession::localCopyFailed);
+    root._slot_down_file_received(NetworkSettings::DeviceFileName, kEveryKey, true, gateway);
+    QVERIFY(session.canUpdate());
+
+    // The local copy can't be written: nothing is sent and the window says so.
+    QVERIFY(QDir().mkdir(session.localFileName()));
+    QVERIFY(!session.update());
+    QCOMPARE(copyFailed.count(), 1);
+    QVERIFY(!session.isSending() && sends.isEmpty());
+    QVERIFY(QDir().rmdir(session.localFileName()));
+
+    // A login asked for once, whatever the device repeats; cancelled, editable again.
+    QVERIFY(session.update());
+    ArdentixDevice other = gateway;
+    other.setMacString("02:A0:00:00:00:02");
+    root._slot_down_file_send_complete(session.localFileName(), FILE_TRANSFER_COMPLETE, 100.0f, other);
+    root._slot_down_file_send_complete("./elsewhere.ini", FILE_TRANSFER_COMPLETE, 100.0f, gateway);
+    QVERIFY(session.isSending());
+    root._slot_down_file_send_complete(session.localFileName(), FILE_TRANSFER_AUTH_REQUIRED, 0.0f, gateway);
+    root._slot_down_file_send_complete(session.localFileName(), FILE_TRANSFER_AUTH_REQUIRED, 0.0f, gateway);
+    QCOMPARE(loginAsked.count(), 1);
+    session.login(QString(), QString());
+    QVERIFY(!session.isSending() && session.canUpdate());
+    session.login("Admin", "late");   // a second answer of the same dialog
+    QCOMPARE(sends.count(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_NetworkSettings)
