@@ -52,6 +52,6 @@ int main(int argc, char *argv[])
         tree->setCurrentItem(tree->topLevelItem(0));
     }
     const bool saved = saveShot(window, folder, QStringLiteral("engineering.png"));
-    window->close();   // deletes it: capture and endpoints stop before the namespace goes
+    delete window;   // capture and endpoints stop before the namespace goes
     return saved ? 0 : 1;
 }

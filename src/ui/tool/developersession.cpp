@@ -128,16 +128,30 @@ bool DeveloperSession::refuse(const QString &reason)
 
 const Adapter *DeveloperSession::selectedAdapter(int adapterIndex)
 {
-    if (!adapterList || adapterIndex < 0 || adapterIndex >= adapterList->count())
+    if (!adapterList || adapterIndex < 0 || adapterIndex >= adapterList->count()) {
+        refuse(tr("No adapter is selected."));
         return nullptr;
+    }
     return adapterList->adapter(quint8(adapterIndex));
+}
+
+QHostAddress DeveloperSession::hostOnAdapter(const Adapter &adapter, const QString &field, const QString &text)
+{
+    const QHostAddress address = parseUserDeviceAddress(text);
+    const QString why = address.isNull()
+        ? tr("\"%1\" is not an IPv4 address such as 192.168.1.20.").arg(text)
+        : whyNotOneHost(address, adapter);
+    if (why.isEmpty())
+        return address;
+    refuse(field + QStringLiteral(": ") + why);
+    return QHostAddress();
 }
 
 bool DeveloperSession::pingBroadcast(int adapterIndex)
 {
     const Adapter *adapter = selectedAdapter(adapterIndex);
     if (!adapter)
-        return refuse(tr("No adapter is selected."));
+        return false;
     VekComm vek(this, nullptr, adapter, kBroadcast);
     vek.vekPingBroadcast();
     return true;
@@ -147,16 +161,13 @@ bool DeveloperSession::setIp(int adapterIndex, const QString &currentIp, const Q
 {
     const Adapter *adapter = selectedAdapter(adapterIndex);
     if (!adapter)
-        return refuse(tr("No adapter is selected."));
-    const QHostAddress current = parseUserDeviceAddress(currentIp);
+        return false;
+    const QHostAddress current = hostOnAdapter(*adapter, tr("Current IP"), currentIp);
     if (current.isNull())
-        return refuse(tr("Current IP \"%1\" is not an IPv4 address such as 192.168.1.20.").arg(currentIp));
-    const QString notOneHost = whyNotOneHost(current, *adapter);
-    if (!notOneHost.isEmpty())
-        return refuse(tr("Current IP: ") + notOneHost);
+        return false;
     const QHostAddress next = parseUserDeviceAddress(newIp);
     if (next.isNull() || !isDeviceAddress(next))
-        return refuse(tr("New IP \"%1\" is not an IPv4 address a device can take.").arg(newIp));
+        return refuse(tr("New IP: \"%1\" is not an IPv4 address a device can take.").arg(newIp));
 
     VekComm vek(this, nullptr, adapter, kBroadcast);
     emit adapterMessage(QStringLiteral("Set IP "));
@@ -168,14 +179,10 @@ bool DeveloperSession::pingRemote(int adapterIndex, const QString &address)
 {
     const Adapter *adapter = selectedAdapter(adapterIndex);
     if (!adapter)
-        return refuse(tr("No adapter is selected."));
-    const QHostAddress remote = parseUserDeviceAddress(address);
+        return false;
+    const QHostAddress remote = hostOnAdapter(*adapter, tr("Remote IP"), address);
     if (remote.isNull())
-        return refuse(tr("Remote IP \"%1\" is not an IPv4 address such as 192.168.1.20.").arg(address));
-    const QString notOneHost = whyNotOneHost(remote, *adapter);
-    if (!notOneHost.isEmpty())
-        return refuse(tr("Remote IP: ") + notOneHost);
-
+        return false;
     VekComm vek(this, nullptr, adapter, kBroadcast);
     vek.vekPingUdp(remote.toIPv4Address());
     return true;

@@ -6,6 +6,7 @@
 #include "model/devicedatabase.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -85,7 +86,9 @@ private slots:
 private:
     void getVekPacket(const uchar *data, ulong length);
     void stopCapture();
+    // Each null after refusing.
     const Adapter *selectedAdapter(int adapterIndex);
+    QHostAddress hostOnAdapter(const Adapter &adapter, const QString &field, const QString &text);
     bool refuse(const QString &reason);
 
     DeviceDatabase database;   // first made, last gone
