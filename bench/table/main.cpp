@@ -11,12 +11,11 @@
 #include "emulatorprocess.h"
 #include "netnspair.h"
 #include "testsandbox.h"
+#include "toolboxbench.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QStandardItemModel>
 #include <QTableView>
 
@@ -33,28 +32,6 @@ void quiet(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
     if (type != QtDebugMsg && type != QtWarningMsg)
         std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
-// The pictures and style sheets the program reads beside it.
-bool copyRunFiles(const QString &to)
-{
-    for (const char *folder : {"images", "style"}) {
-        const QDir from(QStringLiteral(AX_RUN_DIR "/") + QLatin1String(folder));
-        if (!QDir(to).mkpath(QLatin1String(folder)))
-            return false;
-        for (const QString &name : from.entryList(QDir::Files))
-            if (!QFile::copy(from.filePath(name), to + "/" + folder + "/" + name))
-                return false;
-    }
-    return true;
-}
-
-AXTMainWindow *mainWindow()
-{
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *window = qobject_cast<AXTMainWindow *>(widget))
-            return window;
-    return nullptr;
 }
 
 int fail(const QString &why)
@@ -92,7 +69,7 @@ int main(int argc, char *argv[])
 
     auto toolbox = std::make_unique<ArdentixToolbox>();
     toolbox->Start(RUN_MODE(0));
-    AXTMainWindow *window = mainWindow();
+    AXTMainWindow *window = toolboxMainWindow();
     auto *store = toolbox->findChild<DeviceDatabase *>();
     if (!window || !store)
         return fail(QStringLiteral("the program did not start"));

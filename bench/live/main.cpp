@@ -1,0 +1,230 @@
+// The program live on a plant network of many gateways, each with its web side:
+// how long from start until the table holds a row for every gateway, then over
+// a minute of steady running the resident memory (the highest of one sample a
+// second) and the mean CPU share of one core. The controller and its window run
+// in this process in network namespace A, as the program's main() runs them;
+// the emulator runs in B, its output in a file so that reading it costs this
+// process nothing.
+//
+//   bench_live [--seconds S] [DEVICES...]    (default: 60 s, 100 then 1000 devices)
+
+#include "app/ardentixtoolbox.h"
+#include "model/axmetatypes.h"
+
+#include "netnspair.h"
+#include "testsandbox.h"
+#include "toolboxbench.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTableView>
+#include <QThread>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The gateways' addresses lie in B's local route, so each web side can listen
+// on its own address without one interface address per gateway; A's adapter
+// gets a /16 so that every gateway is on its subnet and reachable over IP.
+const char *const kGatewayRoute = "10.77.4.0/22";
+const char *const kFirstGateway = "10.77.4.1";
+const int kMaxDevices = 1000;
+const int kRowsDeadlineMs = 120000;
+
+struct Figures
+{
+    qint64 rowsMs = 0;
+    double rssMb = 0;
+    double cpuPercent = 0;
+};
+
+void quiet(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtDebugMsg && type != QtWarningMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+qint64 cpuMicroseconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000000 + usage.ru_utime.tv_usec
+           + usage.ru_stime.tv_usec;
+}
+
+double residentMb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toDouble() * sysconf(_SC_PAGESIZE) / (1024.0 * 1024.0) : 0;
+}
+
+bool preparePair(NetnsPair &pair, QString *error)
+{
+    const QString ifA = pair.interfaceName(NetnsPair::A);
+    const QString a = pair.ipAddress(NetnsPair::A);
+    const QList<QPair<NetnsPair::Side, QStringList>> steps = {
+        {NetnsPair::A, {"addr", "del", a + "/24", "dev", ifA}},
+        {NetnsPair::A, {"addr", "add", a + "/16", "dev", ifA}},
+        {NetnsPair::A, {"route", "replace", "default", "dev", ifA}},
+        {NetnsPair::B, {"route", "add", "local", kGatewayRoute, "dev", "lo"}},
+    };
+    for (const auto &step : steps) {
+        QString output;
+        if (!pair.run(step.first, QStringLiteral("ip"), step.second, &output)) {
+            *error = "ip " + step.second.join(' ') + ": " + output.trimmed();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool startGateways(const NetnsPair &pair, int devices, const QString &log, QProcess *emulator, QString *error)
+{
+    emulator->setStandardOutputFile(log);
+    emulator->setStandardErrorFile(log, QIODevice::Append);
+    emulator->start(pair.execProgram(),
+                    pair.execArguments(NetnsPair::B, QStringLiteral(AX_EMULATOR_PATH),
+                                       {"--interface", pair.interfaceName(NetnsPair::B), "--http", "--devices",
+                                        QString::number(devices), "--base-ip", kFirstGateway, "--prefix", "16"}));
+    const QDeadlineTimer deadline(30000);
+    QFile output(log);
+    while (!deadline.hasExpired() && emulator->state() != QProcess::NotRunning) {
+        if (output.open(QIODevice::ReadOnly)) {
+            const QByteArray text = output.readAll();
+            output.close();
+            if (text.startsWith("READY") || text.contains("\nREADY"))
+                return true;
+        }
+        QThread::msleep(50);
+    }
+    *error = QStringLiteral("the emulator did not get ready; see %1").arg(log);
+    return false;
+}
+
+void runEventsFor(int milliseconds, const std::function<void()> &everySecond)
+{
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, everySecond);
+    tick.start(1000);
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool live(int devices, int seconds, Figures *figures, QString *error)
+{
+    TestSandbox sandbox;
+    if (!sandbox.isValid() || !copyRunFiles(sandbox.path())) {
+        *error = QStringLiteral("no working folder");
+        return false;
+    }
+    NetnsPair pair;
+    QProcess emulator;
+    if (!pair.setUp(error) || !preparePair(pair, error)
+        || !startGateways(pair, devices, sandbox.filePath(QStringLiteral("emulator.log")), &emulator, error)
+        || !pair.enter(NetnsPair::A, error))
+        return false;
+
+    QElapsedTimer clock;
+    clock.start();
+    auto toolbox = std::make_unique<ArdentixToolbox>();
+    toolbox->Start(RUN_MODE(0));
+    AXTMainWindow *window = toolboxMainWindow();
+    if (!window) {
+        *error = QStringLiteral("the program did not start");
+        return false;
+    }
+    const QAbstractItemModel *rows = window->findChild<QTableView *>("deviceTableView")->model();
+    const QDeadlineTimer deadline(kRowsDeadlineMs);
+    while (rows->rowCount() < devices && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    figures->rowsMs = clock.elapsed();
+    if (rows->rowCount() < devices) {
+        *error = QStringLiteral("only %1 of %2 devices in the table").arg(rows->rowCount()).arg(devices);
+        return false;
+    }
+
+    const qint64 cpuBefore = cpuMicroseconds();
+    clock.restart();
+    double rss = residentMb();
+    runEventsFor(seconds * 1000, [&rss] { rss = std::max(rss, residentMb()); });
+    figures->cpuPercent = (cpuMicroseconds() - cpuBefore) / 10.0 / double(clock.elapsed());
+    figures->rssMb = std::max(rss, residentMb());
+
+    window->close();
+    toolbox.reset();
+    pair.leave();
+    return true;
+}
+
+int fail(const QString &why)
+{
+    std::fprintf(stderr, "bench_live: %s\n", qPrintable(why));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    registerAxMetaTypes();
+    qRegisterMetaType<RUN_MODE>("RUN_MODE");
+    qInstallMessageHandler(quiet);
+
+    int seconds = 60;
+    QList<int> counts;
+    QStringList arguments = app.arguments().mid(1);
+    while (!arguments.isEmpty()) {
+        const QString argument = arguments.takeFirst();
+        bool ok = false;
+        if (argument == QLatin1String("--seconds") && !arguments.isEmpty())
+            seconds = arguments.takeFirst().toInt(&ok);
+        else
+            counts << argument.toInt(&ok);
+        if (!ok || seconds < 1 || (!counts.isEmpty() && (counts.last() < 1 || counts.last() > kMaxDevices)))
+            return fail(QStringLiteral("usage: bench_live [--seconds S] [DEVICES (1 to %1)...]").arg(kMaxDevices));
+    }
+    if (counts.isEmpty())
+        counts = {100, 1000};
+
+    // One process per count: what one run leaves on the heap is not counted in the next.
+    if (counts.size() > 1) {
+        for (int devices : counts) {
+            QProcess run;
+            run.setProcessChannelMode(QProcess::ForwardedChannels);
+            run.start(QCoreApplication::applicationFilePath(),
+                      {"--seconds", QString::number(seconds), QString::number(devices)});
+            if (!run.waitForFinished(-1) || run.exitStatus() != QProcess::NormalExit || run.exitCode() != 0)
+                return 1;
+        }
+        return 0;
+    }
+
+    const QString unavailable = NetnsPair::unavailableReason();
+    if (!unavailable.isEmpty())
+        return fail(unavailable);
+    Figures figures;
+    QString error;
+    if (!live(counts.first(), seconds, &figures, &error))
+        return fail(error);
+    std::printf("live %d devices: rows %lld ms, rss %.0f MB, cpu %.1f%%\n", counts.first(),
+                static_cast<long long>(figures.rowsMs), figures.rssMb, figures.cpuPercent);
+    std::fflush(stdout);
+    return 0;
+}
