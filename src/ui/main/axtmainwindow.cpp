@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardItemModel>
 
 #include <cstdlib>
@@ -98,12 +99,15 @@ AXTMainWindow::AXTMainWindow(QObject *owner, RUN_MODE runMode, AxSignalObject *u
     contactWidget->setVisible(false);
 
     ui->deviceTableView->setFocusProxy(ui->centralWidget);
+    connect(ui->deviceTableView->verticalScrollBar(), &QScrollBar::valueChanged, this, &AXTMainWindow::makeRowsInSight);
+    ui->deviceTableView->viewport()->installEventFilter(this);
     arpProcess = new QProcess();
 }
 
 AXTMainWindow::~AXTMainWindow()
 {
     qDebug("Delete AXTMainWindow");
+    ui->deviceTableView->viewport()->removeEventFilter(this);
     delete signalBus;
     helpWidget->deleteLater();
     contactWidget->deleteLater();
@@ -139,6 +143,13 @@ void AXTMainWindow::setupDeviceTable()
     for (int stretched : kStretchedColumns)
         header->setSectionResizeMode(stretched, QHeaderView::Stretch);
     table->setShowGrid(false);
+}
+
+bool AXTMainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && watched == ui->deviceTableView->viewport())
+        makeRowsInSight();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void AXTMainWindow::setAddDeviceIcon(const QString &path)

@@ -2,6 +2,7 @@
 #define AXTMAINWINDOW_H
 
 #include "axconnectionmethod.h"
+#include "deferredrowwidgets.h"
 #include "devicerowindex.h"
 #include "model/ardentixdevice.h"
 #include "ui/runmode.h"
@@ -12,6 +13,7 @@
 
 class AxSignalObject;
 class ContactWidget;
+class DeviceToolbarWidget;
 class HelpWidget;
 class QMessageBox;
 class QProcess;
@@ -50,6 +52,7 @@ public slots:
     void deviceFavoriteChanged(const QString &key, bool favorite);
     void keyPressEvent(QKeyEvent *event) override;
 
+
     // The plus in the header adds a device by address; its icon follows the pointer.
     void onDeviceTableViewHeaderClicked(int section);
     void onDeviceTableViewHeaderPressed(int section);
@@ -61,6 +64,10 @@ public slots:
     // The device file did not take a favourite or an added device: the star in
     // the table would otherwise claim it is remembered.
     void deviceFileWriteFailed(const QString &reason);
+
+protected:
+    // Rows coming into sight as the table's viewport grows.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
     void ConnectToDevice(const ArdentixDevice &device, AX_CONNECTION_METHOD method);
@@ -104,6 +111,12 @@ private:
     int insertPosition(quint32 addressNumber) const;
     static void writeDeviceRoles(QStandardItem *keyItem, const ArdentixDevice &device);
     void updateDeviceRow(const ArdentixDevice &device, int row);
+    bool isRowInSight(int row) const;
+    void makeRowWidgets(int row, const DeferredRowWidgets::Row &widgets);
+    void makeRowsInSight();
+    void refreshRowWidgets(int row, const ArdentixDevice &device, DeferredRowWidgets::Badge badge);
+    DeferredRowWidgets::Badge badgeOf(const ArdentixDevice &device, bool makingRow) const;
+    static void showBadge(DeviceToolbarWidget *toolbar, DeferredRowWidgets::Badge badge);
     void installUserDeviceButton(int row, const QString &key);
     void showDuplicateAddressMark(QStandardItem *addressItem, const ArdentixDevice &device);
     void setConnectivityStyle(QWidget *cell, const ArdentixDevice &device);
@@ -127,6 +140,8 @@ private:
     // Rows are refreshed every second: found by key without a scan, and their
     // pictures read once.
     DeviceRowIndex rowIndex;
+    // The widgets of rows not seen yet, made when they come into sight.
+    DeferredRowWidgets deferredWidgets;
     const QIcon blankIcon{QStringLiteral("./images/blank.png")};
     const QIcon warningIcon{QStringLiteral("./images/warning.png")};
     const QIcon alertIcon{QStringLiteral("./images/alert.png")};

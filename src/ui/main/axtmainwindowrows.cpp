@@ -6,6 +6,7 @@
 #include "userdevicebutton.h"
 
 #include <QDebug>
+#include <QHeaderView>
 #include <QPersistentModelIndex>
 #include <QProcess>
 #include <QStandardItemModel>
@@ -56,7 +57,9 @@ void AXTMainWindow::AddDeviceToList(const ArdentixDevice &device)
             return;
         }
         // A new address: the row moves to where that address sorts.
+        deferredWidgets.remove(device.macAddress);
         deviceModel->removeRow(known);
+        makeRowsInSight();
     }
 
     const int row = insertPosition(addressNumber(device));
@@ -66,30 +69,14 @@ void AXTMainWindow::AddDeviceToList(const ArdentixDevice &device)
         return;
     }
 
-    QTableView *table = ui->deviceTableView;
-    auto *connectivity = new QWidget(this);
-    setConnectivityStyle(connectivity, device);
-    table->setIndexWidget(deviceModel->index(row, ConnectivityColumn), connectivity);
-
-    auto *toolbar = new DeviceToolbarWidget(nullptr, signalBus, device, runMode);
-    connect(toolbar, &DeviceToolbarWidget::connectionRequested, this, &AXTMainWindow::ConnectToDevice);
-    if (device.discoveryState == DISCOVERY_NEW)
-        toolbar->showNewDevice();
-    else if (device.discoveryState == DISCOVERY_LOST)
-        toolbar->showLostDevice();
-    else
-        toolbar->clearState();
-    table->setIndexWidget(deviceModel->index(row, ToolbarColumn), toolbar);
-
-    auto *favorite = new FavoriteDeviceButton(this, device.macAddress);
-    favorite->setChecked(device.favorite);
-    table->setIndexWidget(deviceModel->index(row, FavoriteColumn), favorite);
-    connect(favorite, &FavoriteDeviceButton::FavoriteChanged, this, &AXTMainWindow::deviceFavoriteChanged);
-
-    if (device.userDevice)
-        installUserDeviceButton(row, device.macAddress);
-    else
+    // The remove button, if any, is a row widget; the blank cell is not.
+    if (!device.userDevice)
         deviceModel->setItem(row, UserDeviceColumn, new QStandardItem(QStringLiteral(" ")));
+    const DeferredRowWidgets::Row widgets = DeferredRowWidgets::Row::madeFor(device, badgeOf(device, true));
+    if (isRowInSight(row))
+        makeRowWidgets(row, widgets);
+    else
+        deferredWidgets.defer(device.macAddress, widgets);
 
     const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignVCenter;
     QStandardItem *title = cellItem(device.configTitle, Qt::AlignLeft | Qt::AlignVCenter);
@@ -112,7 +99,88 @@ void AXTMainWindow::AddDeviceToList(const ArdentixDevice &device)
     keyItem->setEditable(false);
     rowIndex.insert(device.macAddress, keyItem->index());
 
-    table->setSpan(row, TitleColumn, 1, 3);
+    ui->deviceTableView->setSpan(row, TitleColumn, 1, 3);
+}
+
+// A row's widgets cost far more than its cells, most of it in the style the
+// table's style sheet gives every widget in it: a row gets them when it is on
+// screen, so a table of a thousand devices holds the widgets of the rows seen.
+// A table not on screen has no visible part to go by: its rows get them at once.
+bool AXTMainWindow::isRowInSight(int row) const
+{
+    const QTableView *table = ui->deviceTableView;
+    if (!table->isVisible())
+        return true;
+    const QHeaderView *rows = table->verticalHeader();
+    const int top = rows->sectionViewportPosition(row);
+    return top < table->viewport()->height() && top + rows->sectionSize(row) > 0;
+}
+
+void AXTMainWindow::makeRowWidgets(int row, const DeferredRowWidgets::Row &widgets)
+{
+    const ArdentixDevice &device = widgets.device;
+    QTableView *table = ui->deviceTableView;
+    auto *connectivity = new QWidget(this);
+    setConnectivityStyle(connectivity, device);
+    table->setIndexWidget(deviceModel->index(row, ConnectivityColumn), connectivity);
+
+    auto *toolbar = new DeviceToolbarWidget(nullptr, signalBus, device, runMode);
+    connect(toolbar, &DeviceToolbarWidget::connectionRequested, this, &AXTMainWindow::ConnectToDevice);
+    if (widgets.locked) {
+        toolbar->setSecurityStatus(widgets.lockDevice);
+        toolbar->setDevice(device);
+    }
+    showBadge(toolbar, widgets.badge);
+    table->setIndexWidget(deviceModel->index(row, ToolbarColumn), toolbar);
+
+    auto *star = new FavoriteDeviceButton(this, device.macAddress);
+    star->setChecked(widgets.favorite);
+    table->setIndexWidget(deviceModel->index(row, FavoriteColumn), star);
+    connect(star, &FavoriteDeviceButton::FavoriteChanged, this, &AXTMainWindow::deviceFavoriteChanged);
+
+    if (widgets.removeButton)
+        installUserDeviceButton(row, device.macAddress);
+}
+
+// A lost device shows its badge unless offline reports are suspended; a row
+// being made shows it either way.
+DeferredRowWidgets::Badge AXTMainWindow::badgeOf(const ArdentixDevice &device, bool makingRow) const
+{
+    if (device.discoveryState == DISCOVERY_NEW)
+        return DeferredRowWidgets::NewBadge;
+    if (device.discoveryState == DISCOVERY_LOST && (makingRow || !offlineSuspended))
+        return DeferredRowWidgets::LostBadge;
+    return DeferredRowWidgets::NoBadge;
+}
+
+void AXTMainWindow::showBadge(DeviceToolbarWidget *toolbar, DeferredRowWidgets::Badge badge)
+{
+    if (badge == DeferredRowWidgets::NewBadge)
+        toolbar->showNewDevice();
+    else if (badge == DeferredRowWidgets::LostBadge)
+        toolbar->showLostDevice();
+    else
+        toolbar->clearState();
+}
+
+// Rows come into sight as the table scrolls, grows or loses rows above them.
+void AXTMainWindow::makeRowsInSight()
+{
+    if (deferredWidgets.isEmpty())
+        return;
+    const QTableView *table = ui->deviceTableView;
+    const int first = table->rowAt(0);
+    if (first < 0)
+        return;
+    int last = table->rowAt(table->viewport()->height() - 1);
+    if (last < 0)
+        last = deviceModel->rowCount() - 1;
+    for (int row = first; row <= last; ++row) {
+        const QString key = deviceModel->item(row, 0)->data(DeviceKeyRole).toString();
+        if (!deferredWidgets.contains(key))
+            continue;
+        makeRowWidgets(row, deferredWidgets.take(key));
+    }
 }
 
 int AXTMainWindow::insertPosition(quint32 number) const
@@ -157,6 +225,30 @@ void AXTMainWindow::updateDeviceRow(const ArdentixDevice &device, int row)
         return;
     }
 
+    const DeferredRowWidgets::Badge badge = badgeOf(device, false);
+    if (const DeferredRowWidgets::Row *pending = deferredWidgets.refresh(device.macAddress, device, badge)) {
+        // As under a remove button already made.
+        if (!device.userDevice && pending->removeButton)
+            deviceModel->setItem(row, UserDeviceColumn, new QStandardItem(QStringLiteral(" ")));
+    } else {
+        refreshRowWidgets(row, device, badge);
+    }
+
+    QStandardItem *title = deviceModel->item(row, TitleColumn);
+    QStandardItem *addressItem = deviceModel->item(row, AddressColumn);
+    title->setText(device.configTitle);
+    addressItem->setText(device.ipAddress.toString());
+    // A row made from the device file has no display MAC until the device answers.
+    if (!device.displayMacAddress.isEmpty())
+        deviceModel->item(row, DisplayMacColumn)->setText(device.displayMacAddress);
+    showDuplicateAddressMark(addressItem, device);
+    setItemIcon(title, showsAlert(device, runMode) ? alertIcon : blankIcon);
+    addressItem->setData(addressNumber(device), AddressNumberRole);
+    writeDeviceRoles(keyItem, device);
+}
+
+void AXTMainWindow::refreshRowWidgets(int row, const ArdentixDevice &device, DeferredRowWidgets::Badge badge)
+{
     if (QWidget *connectivity = rowWidget(row, ConnectivityColumn))
         setConnectivityStyle(connectivity, device);
     // The star is only ever set here; the user clears it.
@@ -178,25 +270,8 @@ void AXTMainWindow::updateDeviceRow(const ArdentixDevice &device, int row)
         toolbar->setDevice(device);
         if (device.secureGwSupport)
             toolbar->setSecurityStatus(device);
-        if (device.discoveryState == DISCOVERY_NEW)
-            toolbar->showNewDevice();
-        else if (device.discoveryState == DISCOVERY_LOST && !offlineSuspended)
-            toolbar->showLostDevice();
-        else
-            toolbar->clearState();
+        showBadge(toolbar, badge);
     }
-
-    QStandardItem *title = deviceModel->item(row, TitleColumn);
-    QStandardItem *addressItem = deviceModel->item(row, AddressColumn);
-    title->setText(device.configTitle);
-    addressItem->setText(device.ipAddress.toString());
-    // A row made from the device file has no display MAC until the device answers.
-    if (!device.displayMacAddress.isEmpty())
-        deviceModel->item(row, DisplayMacColumn)->setText(device.displayMacAddress);
-    showDuplicateAddressMark(addressItem, device);
-    setItemIcon(title, showsAlert(device, runMode) ? alertIcon : blankIcon);
-    addressItem->setData(addressNumber(device), AddressNumberRole);
-    writeDeviceRoles(keyItem, device);
 }
 
 void AXTMainWindow::installUserDeviceButton(int row, const QString &key)
@@ -300,8 +375,10 @@ void AXTMainWindow::removeDeviceFromList(const QString &key)
         emit userDeviceRemoved(QHostAddress(number).toString());
     }
     rowIndex.remove(key);
+    deferredWidgets.remove(key);
     if (keyIndex.isValid())
         deviceModel->removeRow(keyIndex.row());
+    makeRowsInSight();
 }
 
 void AXTMainWindow::deviceOffline(const ArdentixDevice &device)

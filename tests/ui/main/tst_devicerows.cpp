@@ -89,6 +89,7 @@ private slots:
     void unfavouritedOfflineRowGoes();
     void detailsRowIsFilled();
     void rebuiltRowsLeaveNothingBehind();
+    void rowsGetTheirWidgetsWhenInSight();
 
 private:
     AXTMainWindow *makeWindow(RUN_MODE mode = RUN_MODE(0));
@@ -741,6 +742,46 @@ void tst_DeviceRows::rebuiltRowsLeaveNothingBehind()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (const QPointer<QObject> &object : rowObjects)
         QVERIFY(object.isNull());
+}
+
+// A table on screen makes the widgets of the rows it shows; a row further
+// down gets them when scrolled to, showing what its updates since said.
+void tst_DeviceRows::rowsGetTheirWidgetsWhenInSight()
+{
+    makeWindow();
+    m_window->resize(1024, 610);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    const int rows = 80;
+    for (int device = 0; device < rows; ++device) {
+        m_window->AddDeviceToList(onlineDevice(QStringLiteral("10.77.0.%1").arg(device + 1),
+                                               QStringLiteral("02:A0:00:00:00:%1").arg(device, 2, 16, QChar('0'))));
+    }
+    const int last = rows - 1;
+    QVERIFY(widgetAt<DeviceToolbarWidget>(0, 12));
+    QVERIFY(!widgetAt<QWidget>(last, 12));
+
+    ArdentixDevice device = onlineDevice("10.77.0.80", "02:A0:00:00:00:4f");
+    device.secureGwSupport = true;
+    device.securityStatus = SECURITY_FULL;
+    device.favorite = true;
+    m_window->AddDeviceToList(device);
+    device.favorite = false;
+    device.userDevice = true;
+    device.discoveryState = DISCOVERY_LOST;
+    m_window->AddDeviceToList(device);
+    QVERIFY(!widgetAt<QWidget>(last, 12));
+
+    table()->scrollToBottom();
+    auto *toolbar = widgetAt<DeviceToolbarWidget>(last, 12);
+    QVERIFY(toolbar);
+    QCOMPARE(toolbar->findChild<QLabel *>("secureLabel")->toolTip(), QString("Full Security"));
+    QCOMPARE(imageOf(QIcon(toolbar->findChild<QLabel *>("stateLabel")->pixmap())),
+             imageOf("images/lost_device.png"));
+    QVERIFY(!toolbar->findChild<QPushButton *>("connectButton")->isEnabled());
+    QVERIFY(widgetAt<FavoriteDeviceButton>(last, 10)->isChecked());
+    QVERIFY(widgetAt<UserDeviceButton>(last, 8));
+    QCOMPARE(widgetAt<QWidget>(last, 11)->toolTip(), QString("Connectivity lost"));
 }
 
 QTEST_MAIN(tst_DeviceRows)
