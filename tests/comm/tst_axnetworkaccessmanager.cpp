@@ -19,6 +19,7 @@ private slots:
     void requestWithoutAttributesReportsZeros();
     void lateButInTimeReplyIsComplete();
     void unansweredReplyTimesOutAfterItsDeadline();
+    void requestsBeyondTheLimitWaitTheirTurn();
     void oversizedBodyIsCutOffOrLeftForTheReader();
     void stopEndsReportsAndDeletesTheWatcher();
 
@@ -123,6 +124,32 @@ void TestAxNetworkAccessManager::unansweredReplyTimesOutAfterItsDeadline()
     QTest::qWait(300);
     QCOMPARE(timedOut.count(), 1);
     QCOMPARE(complete.count(), 0);
+    watcher->stop();
+}
+
+// A full wire: the next request goes when a slot frees, unless its deadline,
+// which runs from when it was handed over, passes first.
+void TestAxNetworkAccessManager::requestsBeyondTheLimitWaitTheirTurn()
+{
+    const int limit = AxNetworkAccessManager::kMaxInFlight;
+    AxNetworkAccessManager *watcher = new AxNetworkAccessManager(2000);
+    QSignalSpy complete(watcher, &AxNetworkAccessManager::RequestComplete);
+    for (int id = 1; id <= limit; ++id)
+        watcher->get(request(server.url("/late"), quint32(id), 1));
+    watcher->get(request(server.url("/fast"), 100, 1));
+    QTRY_COMPARE(complete.count(), limit + 1);
+    QVERIFY(complete.first().at(0).value<AX_NETWORK_REPLY>().requestId != 100u);
+    watcher->stop();
+
+    watcher = new AxNetworkAccessManager(400);
+    QSignalSpy timedOut(watcher, &AxNetworkAccessManager::RequestTimeOut);
+    for (int id = 1; id <= limit; ++id)
+        watcher->get(request(server.url("/never"), quint32(id), 1));
+    watcher->get(request(server.url("/fast"), 100, 1));
+    QTRY_COMPARE(timedOut.count(), limit + 1);
+    const AX_NETWORK_REPLY unsent = timedOut.first().at(0).value<AX_NETWORK_REPLY>();
+    QCOMPARE(unsent.requestId, 100u);
+    QVERIFY(!unsent.reply);
     watcher->stop();
 }
 

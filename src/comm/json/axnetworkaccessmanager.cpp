@@ -1,5 +1,7 @@
 #include "comm/json/axnetworkaccessmanager.h"
 
+#include "comm/json/directaddressproxyfactory.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QNetworkAccessManager>
@@ -10,6 +12,7 @@ AxNetworkAccessManager::AxNetworkAccessManager(int deadlineMs)
     , deadline(deadlineMs)
 {
     qRegisterMetaType<AX_NETWORK_REPLY>("AX_NETWORK_REPLY");
+    networkManager->setProxyFactory(new DirectAddressProxyFactory);
     connect(networkManager, &QNetworkAccessManager::sslErrors,
             this, &AxNetworkAccessManager::axNamIgnoreSslErrors);
     checkTimer.setInterval(kCheckIntervalMs);
@@ -30,12 +33,12 @@ int AxNetworkAccessManager::deadlineMs() const
 
 void AxNetworkAccessManager::post(QNetworkRequest request, QByteArray data)
 {
-    track(networkManager->post(request, data));
+    hand(request, data, true);
 }
 
 void AxNetworkAccessManager::get(QNetworkRequest request)
 {
-    track(networkManager->get(request));
+    hand(request, QByteArray(), false);
 }
 
 void AxNetworkAccessManager::stop()
@@ -47,15 +50,38 @@ void AxNetworkAccessManager::stop()
     deleteLater();
 }
 
-void AxNetworkAccessManager::track(QNetworkReply *reply)
+void AxNetworkAccessManager::hand(const QNetworkRequest &request, const QByteArray &body, bool isPost)
 {
-    const QNetworkRequest request = reply->request();
-    AX_NETWORK_REPLY pending;
-    pending.reply = reply;
-    pending.replyType = request.attribute(ReplyTypeAttribute).toUInt();
-    pending.requestId = request.attribute(RequestIdAttribute).toUInt();
-    pending.deadline = QDateTime::currentMSecsSinceEpoch() + deadline;
+    AX_NETWORK_REPLY record;
+    record.replyType = request.attribute(ReplyTypeAttribute).toUInt();
+    record.requestId = request.attribute(RequestIdAttribute).toUInt();
+    record.deadline = QDateTime::currentMSecsSinceEpoch() + deadline;
+    waitingRequests.append(Waiting{request, body, isPost, record});
+    sendWaiting();
+    if (!stopRequested && !checkTimer.isActive())
+        checkTimer.start();
+}
 
+// One past its deadline is left for the check to report.
+void AxNetworkAccessManager::sendWaiting()
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    while (onTheWire.size() < kMaxInFlight && !waitingRequests.isEmpty() && !stopRequested
+           && now <= waitingRequests.first().record.deadline)
+        send(waitingRequests.takeFirst());
+}
+
+void AxNetworkAccessManager::send(const Waiting &waiting)
+{
+    QNetworkReply *reply = waiting.isPost ? networkManager->post(waiting.request, waiting.body)
+                                          : networkManager->get(waiting.request);
+    // Finished, failed or aborted: the next waiting request may go.
+    if (!reply->isFinished())
+        onTheWire.insert(reply);
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+        if (onTheWire.remove(reply))
+            sendWaiting();
+    });
     // Devices are untrusted: a body that keeps growing ends the request. A body
     // that arrived whole before this check is refused by the reader instead.
     connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
@@ -65,17 +91,23 @@ void AxNetworkAccessManager::track(QNetworkReply *reply)
         }
     });
 
+    AX_NETWORK_REPLY pending = waiting.record;
+    pending.reply = reply;
     pendingReplies.append(pending);
-    if (!stopRequested && !checkTimer.isActive())
-        checkTimer.start();
 }
 
 void AxNetworkAccessManager::checkPendingReplies()
 {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // The waiting ones first, so that no slot freed below goes to a request
+    // already late; they are in the order given, so their deadlines too.
+    while (!waitingRequests.isEmpty() && now > waitingRequests.first().record.deadline) {
+        const AX_NETWORK_REPLY record = waitingRequests.takeFirst().record;
+        emit RequestTimeOut(record, record.requestId);
+    }
+
     const QList<AX_NETWORK_REPLY> pending = pendingReplies;
     pendingReplies.clear();
-
     for (const AX_NETWORK_REPLY &record : pending) {
         if (record.reply->isFinished()) {
             emit RequestComplete(record);
@@ -87,7 +119,7 @@ void AxNetworkAccessManager::checkPendingReplies()
             pendingReplies.append(record);
         }
     }
-    if (pendingReplies.isEmpty())
+    if (pendingReplies.isEmpty() && waitingRequests.isEmpty())
         checkTimer.stop();
 }
 

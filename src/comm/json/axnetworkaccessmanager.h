@@ -6,6 +6,7 @@
 #include <QList>
 #include <QNetworkRequest>
 #include <QObject>
+#include <QSet>
 #include <QSslError>
 #include <QTimer>
 
@@ -16,6 +17,9 @@ class QNetworkReply;
 // reports each finished reply as complete, and each reply still open past its
 // deadline as timed out, aborting it. The check runs in the thread that owns
 // the replies, so a reply is never touched from another thread.
+// A request's deadline runs from when it is handed over. At most
+// kMaxInFlight requests are on the wire at once; the others wait their turn
+// in the order given, and one still waiting at its deadline times out unsent.
 class AxNetworkAccessManager : public QObject
 {
     Q_OBJECT
@@ -32,6 +36,9 @@ public:
 
     static constexpr int kDefaultDeadlineMs = 8000;
     static constexpr int kCheckIntervalMs = 100;
+    // The probes of a thousand devices at once would hold a thousand sockets
+    // open, and every pass of the event loop polls them all.
+    static constexpr int kMaxInFlight = 32;
     // A body past this size is cut off; readers refuse a longer one.
     static constexpr qint64 kMaxReplyBytes = 8 * 1024 * 1024;
 
@@ -49,7 +56,8 @@ public slots:
 signals:
     // The reply finished, with or without an error; it is the receiver's to close and release.
     void RequestComplete(AX_NETWORK_REPLY reply);
-    // The reply missed its deadline; it has been aborted and released already.
+    // The reply missed its deadline; it has been aborted and released already,
+    // or, for a request that was still waiting its turn, never sent (reply null).
     void RequestTimeOut(AX_NETWORK_REPLY reply, quint32 id);
 
 private slots:
@@ -57,10 +65,23 @@ private slots:
     void axNamIgnoreSslErrors(QNetworkReply *reply, QList<QSslError> list);
 
 private:
-    void track(QNetworkReply *reply);
+    // A request handed over and not yet sent.
+    struct Waiting
+    {
+        QNetworkRequest request;
+        QByteArray body;
+        bool isPost;
+        AX_NETWORK_REPLY record;
+    };
+
+    void hand(const QNetworkRequest &request, const QByteArray &body, bool isPost);
+    void sendWaiting();
+    void send(const Waiting &waiting);
 
     QNetworkAccessManager *networkManager;
     QList<AX_NETWORK_REPLY> pendingReplies;
+    QList<Waiting> waitingRequests;
+    QSet<QNetworkReply *> onTheWire;
     QTimer checkTimer;
     bool stopRequested = false;
     int deadline;
