@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // Devices that answer this soon after start (or after removals resume) are listed online at once.
@@ -443,19 +445,25 @@ qint64 DeviceDatabase::now() const
 bool DeviceDatabase::isDuplicateIp(const ArdentixDevice &device, QList<ArdentixDevice> *sharing)
 {
     // A placeholder stands for a device not heard yet: it is no second device at its address.
-    const auto isPlaceholder = [](const ArdentixDevice &candidate) {
-        return candidate.macAddress.startsWith(QLatin1String(placeholderPrefix));
-    };
-    if (isPlaceholder(device))
+    const auto isPlaceholder = [](const QString &mac) { return mac.startsWith(QLatin1String(placeholderPrefix)); };
+    if (isPlaceholder(device.macAddress))
         return false;
-    const QList<ArdentixDevice> rows = readDevicesByIp(device.ipAddress.toString());
-    for (const ArdentixDevice &row : rows) {
-        if (!isPlaceholder(row))
+    // Every answer of every device comes here: its address is looked up by MAC
+    // alone, and whole rows are read only when they are to be marked.
+    const QString ip = device.ipAddress.toString();
+    QStringList macs;
+    if (!m_live.readMacsByIp(ip, &macs)) {
+        qDebug() << m_live.lastError().text();
+        return false;
+    }
+    macs.erase(std::remove_if(macs.begin(), macs.end(), isPlaceholder), macs.end());
+    if (macs.isEmpty() || (macs.size() == 1 && macs.first() == device.macAddress))
+        return false;
+    for (const ArdentixDevice &row : readDevicesByIp(ip)) {
+        if (!isPlaceholder(row.macAddress))
             sharing->append(row);
     }
-    if (sharing->size() == 1)
-        return sharing->first().macAddress != device.macAddress;
-    return sharing->size() > 1;
+    return true;
 }
 
 void DeviceDatabase::replacePlaceholder(const ArdentixDevice &placeholder, ArdentixDevice *device)

@@ -143,6 +143,19 @@ bool DeviceDatabaseLiveTable::readByIp(const QString &ip, QList<ArdentixDevice> 
     return visitRows(query, [devices](const ArdentixDevice &device) { devices->append(device); });
 }
 
+bool DeviceDatabaseLiveTable::readMacsByIp(const QString &ip, QStringList *macs)
+{
+    static const QString select = QStringLiteral("SELECT mac_address from ") + QLatin1String(DeviceDatabaseSchema::tableName)
+        + QStringLiteral(" WHERE ip_address = :ip_address");
+    QSqlQuery &query = m_connection.prepared(select);
+    query.bindValue(QStringLiteral(":ip_address"), ip);
+    if (!execute(query))
+        return false;
+    while (query.next())
+        macs->append(query.value(0).toString());
+    return finishRows(query);
+}
+
 bool DeviceDatabaseLiveTable::forEachDevice(const DeviceVisitor &visit)
 {
     return visitRows(m_connection.prepared(DeviceDatabaseSchema::selectAll()), visit);

@@ -40,6 +40,7 @@ public:
 
     bool readByMac(const QString &mac, ArdentixDevice *device, bool *found);
     bool readByIp(const QString &ip, QList<ArdentixDevice> *devices);
+    bool readMacsByIp(const QString &ip, QStringList *macs);
 
     // Each visits the selected rows in the order SQLite returns them.
     bool forEachDevice(const DeviceVisitor &visit);

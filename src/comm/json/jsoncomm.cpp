@@ -50,7 +50,7 @@ bool JsonComm::isCloudReachable() const
 void JsonComm::prepareRequest(ArdentixDevice device, QNetworkRequest &request)
 {
     const quint32 requestId = ++requestCounter;
-    pendingRequests.append(JsonDeviceRequest{device, requestId, QString()});
+    pendingRequests.insert(requestId, JsonDeviceRequest{device, requestId, QString()});
     request.setAttribute(AxNetworkAccessManager::RequestIdAttribute, requestId);
     // Redirects are followed by the handlers, which check where they lead.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
@@ -143,7 +143,7 @@ quint32 JsonComm::postWithReplyType(const QString &method, const QVariantMap &pa
     request.setAttribute(AxNetworkAccessManager::ReplyTypeAttribute, int(replyType));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json;charset=UTF-8"));
     requestThread->post(request, body);
-    return pendingRequests.last().requestId;
+    return requestCounter;
 }
 
 void JsonComm::getPage(const ArdentixDevice &device, const QUrl &url, JSON_REPLY_TYPE replyType,
@@ -166,7 +166,7 @@ void JsonComm::RequestIndexPage(ArdentixDevice device)
 void JsonComm::RequestGeneralFile(QString remote_file_name, ArdentixDevice device)
 {
     getPage(device, deviceUrl(device, '/' + remote_file_name), REPLY_GENERAL_FILE);
-    pendingRequests.last().fileName = remote_file_name.section(QLatin1Char('/'), -1);
+    pendingRequests[requestCounter].fileName = remote_file_name.section(QLatin1Char('/'), -1);
 }
 
 void JsonComm::RequestDiagnosticsPage(ArdentixDevice device)
@@ -192,11 +192,7 @@ ArdentixDevice JsonComm::takePendingRequest(quint32 id)
 
 JsonDeviceRequest JsonComm::takePendingEntry(quint32 id)
 {
-    for (int i = 0; i < pendingRequests.size(); ++i) {
-        if (pendingRequests.at(i).requestId == id)
-            return pendingRequests.takeAt(i);
-    }
-    return JsonDeviceRequest();
+    return pendingRequests.take(id);
 }
 
 void JsonComm::ProcessNetworkRepsponse(AX_NETWORK_REPLY ax_reply)

@@ -7,6 +7,7 @@
 #include "model/ardentixdevice.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -146,7 +147,8 @@ private:
     QPointer<AxSignalObject> bus; // gone already when the upstream relay went first
     AxNetworkAccessManager *requestThread;
     quint32 requestCounter = 1;
-    QList<JsonDeviceRequest> pendingRequests;
+    // By request id: a thousand devices' probes are out at once.
+    QHash<quint32, JsonDeviceRequest> pendingRequests;
     QList<JsonFileRequest> pendingFileRequests;
     QTimer dnsCheckTimer;
     bool cloudReachable = false;

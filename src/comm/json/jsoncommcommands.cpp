@@ -93,7 +93,7 @@ quint32 JsonComm::readSystemTime(ArdentixDevice device)
 {
     if (!postJsonRpc(device, QStringLiteral("Read System Time"), QVariantMap(), KIND_READ_TIME))
         return kNoRequest;
-    return pendingRequests.last().requestId;
+    return requestCounter;
 }
 
 bool JsonComm::ReadAuthStatus(ArdentixDevice device)
