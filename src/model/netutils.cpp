@@ -111,12 +111,17 @@ bool isAddressAccepted(const QHostAddress &address, const QHostAddress &filter)
     return (a | f) == f;
 }
 
+// Every frame a device sends is formatted here: no list, no arguments.
 QString formatMacAddress(const unsigned char *bytes)
 {
-    QStringList parts;
-    for (int k = 0; k < macByteCount; ++k)
-        parts << QStringLiteral("%1").arg(uint(bytes[k]), 2, 16, QLatin1Char('0')).toUpper();
-    return parts.join(QLatin1Char(':'));
+    static const char digits[] = "0123456789ABCDEF";
+    QString text(macByteCount * 3 - 1, QLatin1Char(':'));
+    QChar *out = text.data();
+    for (int k = 0; k < macByteCount; ++k) {
+        out[k * 3] = QLatin1Char(digits[bytes[k] >> 4]);
+        out[k * 3 + 1] = QLatin1Char(digits[bytes[k] & 0x0F]);
+    }
+    return text;
 }
 
 void parseMacString(const QString &text, unsigned char *out)
