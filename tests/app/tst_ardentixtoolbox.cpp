@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -40,13 +41,14 @@ private slots:
     void everyConnectionIsMade();
     void deviceAddedByAddressIsStoredAndReplacedByTheDiscoveredOne();
     void forcedPingPingsOnlyAfterF5();
-    void profileChangeReappliesThePing();
+    void profileChangeReappliesThePingAndTimeouts();
+    void uncreatableWorkingDirectoryIsShown();
     void setupOpensOneSettingsWindow();
     void closingTheMainWindowWithSettingsOpenIsSafe();
 
 private:
     bool startEmulator(const QStringList &arguments);
-    void storeProfile(const QString &name, int pingInterval);
+    void storeProfile(const QString &name, int pingInterval, int timeoutToLost = 6000);
     AXTMainWindow *mainWindow() const;
     DeviceDatabase *store() const;
     int pingsSeen() const;
@@ -95,7 +97,7 @@ bool tst_ArdentixToolbox::startEmulator(const QStringList &arguments)
     return true;
 }
 
-void tst_ArdentixToolbox::storeProfile(const QString &name, int pingInterval)
+void tst_ArdentixToolbox::storeProfile(const QString &name, int pingInterval, int timeoutToLost)
 {
     QSettings store(QStringLiteral("Ardentix"), QStringLiteral("Toolbox"));
     store.beginWriteArray("settings_profiles", 1);
@@ -104,6 +106,7 @@ void tst_ArdentixToolbox::storeProfile(const QString &name, int pingInterval)
     store.setValue("working_path", m_sandbox->path());
     store.setValue("tools_path", m_sandbox->path());
     store.setValue("ping_interval", pingInterval);
+    store.setValue("timeout_to_lost", timeoutToLost);
     store.endArray();
 }
 
@@ -318,9 +321,9 @@ void tst_ArdentixToolbox::forcedPingPingsOnlyAfterF5()
     QCOMPARE(pingsSeen(), afterChange);
 }
 
-void tst_ArdentixToolbox::profileChangeReappliesThePing()
+void tst_ArdentixToolbox::profileChangeReappliesThePingAndTimeouts()
 {
-    storeProfile("Quick", 200);
+    storeProfile("Quick", 200, 1000);
     QVERIFY(startEmulator({"--devices", "1"}));
     m_toolbox = std::make_unique<ArdentixToolbox>();
     m_toolbox->Start(RUN_MODE(0));
@@ -342,6 +345,11 @@ void tst_ArdentixToolbox::profileChangeReappliesThePing()
     QCOMPARE(profiles->currentText(), QStringLiteral("Quick"));
     const int before = pingsSeen();
     QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= before + 4, 3000);
+
+    // A device that goes quiet is lost after the profile's 1000 ms, not the built-in 6000 ms.
+    QSignalSpy lost(store(), SIGNAL(deviceLost(ArdentixDevice)));
+    m_emulator->stop();
+    QTRY_VERIFY_WITH_TIMEOUT(lost.size() >= 1, 4000);
 }
 
 void tst_ArdentixToolbox::setupOpensOneSettingsWindow()
@@ -395,6 +403,23 @@ void tst_ArdentixToolbox::closingTheMainWindowWithSettingsOpenIsSafe()
     QCOMPARE(profiles->currentText(), QStringLiteral("Quick"));
     QTest::qWait(200);
     QVERIFY(settings->isVisible());
+}
+
+void tst_ArdentixToolbox::uncreatableWorkingDirectoryIsShown()
+{
+    QFile blocker(m_sandbox->filePath("Config"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_toolbox = std::make_unique<ArdentixToolbox>();
+    QMessageBox *box = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        box = box ? box : qobject_cast<QMessageBox *>(widget);
+    QVERIFY(box);
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->windowTitle(), QStringLiteral("Error creating working directory"));
+    QCOMPARE(box->text(), "The Toolbox was unable to create the default working directory:\n"
+                              + QDir::toNativeSeparators(m_sandbox->path() + "/Config"));
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 QTEST_MAIN(tst_ArdentixToolbox)

@@ -1,15 +1,9 @@
 #include "toolboxspashwindow.h"
 #include "ui_toolboxspashwindow.h"
 
-#include <QSettings>
+#include "model/configsettings.h"
 
 #include <cstdlib>
-
-namespace {
-
-const char *const kShowSplashKey = "show_splash";
-
-} // namespace
 
 ToolboxSpashWindow::ToolboxSpashWindow(QWidget *parent, bool startDiscovery, RUN_MODE runMode)
     : QWidget(parent)
@@ -24,8 +18,7 @@ ToolboxSpashWindow::ToolboxSpashWindow(QWidget *parent, bool startDiscovery, RUN
     if (runMode & RUN_MODE_SECOND_INSTANCE)
         std::exit(1);
 
-    const bool showOnStartup = QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox"))
-                                       .value(kShowSplashKey, true).toBool();
+    const bool showOnStartup = readShowSplash();
     ui->discoverNowButton_2->hide();
     ui->discoverNowButton_3->hide();
     ui->NextButton->hide();
@@ -46,7 +39,7 @@ void ToolboxSpashWindow::showTour()
 
 void ToolboxSpashWindow::on_checkBox_toggled(bool checked)
 {
-    QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox")).setValue(kShowSplashKey, checked);
+    writeShowSplash(checked);
 }
 
 void ToolboxSpashWindow::on_discoverNowButton_1_clicked()
@@ -97,8 +90,12 @@ void ToolboxSpashWindow::on_previousButton_clicked()
 
 void ToolboxSpashWindow::discover_now()
 {
-    if (startDiscovery)
+    if (startDiscovery) {
+        // The start runs inside the emission and may wait on a box of its own:
+        // the buttons must not start it a second time meanwhile.
+        setEnabled(false);
         emit start_discovery(runMode);
+    }
     close();
 }
 
