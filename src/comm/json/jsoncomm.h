@@ -132,11 +132,13 @@ private:
     void getPage(const ArdentixDevice &device, const QUrl &url, JSON_REPLY_TYPE replyType,
                  const QByteArray &contentType = QByteArray(), int redirects = 0);
     ArdentixDevice takePendingRequest(quint32 id);
+    JsonDeviceRequest takePendingEntry(quint32 id);
 
     // Probing.
     void requestSecurityConfig(ArdentixDevice device);
     void requestSecurityConfigUrl(ArdentixDevice device, QUrl url, int redirects);
-    void evaluateSecurityMode(ArdentixDevice device, QString value, QString mode);
+    // answered: the configuration came from the device's own address.
+    void evaluateSecurityMode(ArdentixDevice device, QString value, QString mode, bool answered);
     void requestSecureDomain(ArdentixDevice device);
     void processSecureDomainResponse(QNetworkReply *reply, quint32 request_id);
 
