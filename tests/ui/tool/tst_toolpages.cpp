@@ -8,6 +8,7 @@
 
 #include "testfiles.h"
 #include "testsandbox.h"
+#include "urlrecorder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,18 +22,6 @@
 #include <memory>
 
 namespace {
-
-// Stands for the desktop's default URL handler.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    QStringList urls;
-
-public slots:
-    void open(const QUrl &url) { urls << url.toString(); }
-};
 
 ToolboxSpashWindow *shownTour()
 {
