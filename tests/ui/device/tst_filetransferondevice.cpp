@@ -27,6 +27,7 @@ private slots:
 
     void configFileSentThenRestartOffered();
     void firmwareNamedByTheFlashSizeSentOverVek();
+    void generalBatchWithAFailedFileEndsEveryRow();
     void refusedPasswordOneLoginOneResend();
     void cancelledLoginLeavesRowsReadyAndSendsNothingLater();
     void windowClosedMidTransfer();
@@ -151,11 +152,32 @@ void tst_FileTransferOnDevice::firmwareNamedByTheFlashSizeSentOverVek()
     QCOMPARE(requests.at(0).at(1).toStringList(), QStringList{"img_k2.bin"});
 }
 
+void tst_FileTransferOnDevice::generalBatchWithAFailedFileEndsEveryRow()
+{
+    AX_REQUIRE_TESTBED(*bed);
+    ArdentixDevice device = discoverGateway({"--http", "--disk-capacity", "1000"});
+    QVERIFY(!device.macAddress.isEmpty());
+    device.jsonSupport = true;
+    FileTransferSession *session = openSession(device);
+    QSignalSpy offered(session, &FileTransferSession::restartOffered);
+
+    // The second does not fit on the device.
+    session->addFiles(FileTransferSession::GeneralFiles,
+                      {writeFile("a.txt", 100), writeFile("b.bin", 5000), writeFile("c.txt", 100)});
+    QVERIFY(session->send(FileTransferSession::GeneralFiles));
+    QTRY_VERIFY_WITH_TIMEOUT(!session->isSending(), 15000);
+    // The batch stops at the failed file; the one after it is reported not sent.
+    QCOMPARE(statuses(session, FileTransferSession::GeneralFiles), QStringList({"Sent", "Error", "Error"}));
+    QCOMPARE(bed->countLines("^UPLOAD "), 1);
+    QCOMPARE(offered.count(), 0);
+}
+
 void tst_FileTransferOnDevice::refusedPasswordOneLoginOneResend()
 {
     AX_REQUIRE_TESTBED(*bed);
-    const ArdentixDevice device = discoverGateway({"--file-password", "secret"});
+    ArdentixDevice device = discoverGateway({"--http", "--http-user", "admin", "--http-password", "secret"});
     QVERIFY(!device.macAddress.isEmpty());
+    device.jsonSupport = true;
     FileTransferSession *session = openSession(device);
     QSignalSpy asked(session, &FileTransferSession::loginRequested);
     QSignalSpy requests(root, &AxSignalObject::_signal_up_send_file);
@@ -175,6 +197,7 @@ void tst_FileTransferOnDevice::refusedPasswordOneLoginOneResend()
     QCOMPARE(requests.count(), 2);
     QCOMPARE(requests.at(1).at(0).toStringList(), QStringList({first, second}));
     QCOMPARE(requests.at(1).at(2).value<ArdentixDevice>().password, QStringLiteral("secret"));
+    QCOMPARE(bed->countLines("^UPLOAD "), 2);
 }
 
 void tst_FileTransferOnDevice::cancelledLoginLeavesRowsReadyAndSendsNothingLater()
