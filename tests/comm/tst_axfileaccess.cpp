@@ -169,9 +169,11 @@ void TestAxFileAccess::commandLinesKeepNamesInTheirArguments()
     // A user name without a password sends no credentials.
     QCOMPARE(stubRuns("curl-calls.txt"),
              QList<QStringList>({{"--form", "upload=@\"a b.txt\";filename=\"x;filename=evil\"",
-                                  "--write-out", StatusFormat, "10.1.2.3/ardentix.cgi"},
+                                  "--write-out", StatusFormat, "--speed-limit", "1", "--speed-time", "120",
+                                  "10.1.2.3/ardentix.cgi"},
                                  {"--form", "upload=@\"a b.txt\";filename=\"a b.txt\"",
-                                  "--write-out", StatusFormat, "10.1.2.3/ardentix.cgi"},
+                                  "--write-out", StatusFormat, "--speed-limit", "1", "--speed-time", "120",
+                                  "10.1.2.3/ardentix.cgi"},
                                  {"10.1.2.4/--remote%20name", "-o", "./-out file"}}));
     QCOMPARE(stubRuns("kovnet-calls.txt"),
              QList<QStringList>({{"-i10.1.2.5", "-u1", "-f--remote name", "-l-local", "-m1", "-k5000"}}));
@@ -196,8 +198,8 @@ void TestAxFileAccess::passwordNeverOnTheCommandLine()
     const QStringList config = {"stdin:", "user = \"ad\\\"min:s3cr\\\\et\\nline\""};
     QCOMPARE(stubRuns("curl-calls.txt"),
              QList<QStringList>({QStringList({"--form", "upload=@\"f.txt\";filename=\"f.txt\"",
-                                              "--config", "-", "--write-out", StatusFormat,
-                                              "10.1.2.3/ardentix.cgi"}) + config,
+                                              "--config", "-", "--write-out", StatusFormat, "--speed-limit",
+                                              "1", "--speed-time", "120", "10.1.2.3/ardentix.cgi"}) + config,
                                  QStringList({"10.1.2.3/g.txt", "-o", "g.txt", "--config", "-"}) + config}));
 }
 

@@ -431,12 +431,18 @@ void TestVekFileSender::unreadableFileIsReportedAndMovesOn()
 {
     VekFileSender sender(Step, Completion);
     Probe probe(&sender);
+    QSignalSpy errors(&sender, &VekFileSender::fileSendError);
     sender.sendFile(sandbox->filePath("missing.bin"), "remote.bin", target());
     QVERIFY(!sender.isActive());
+    QVERIFY(probe.reports.isEmpty());   // the caller hears of it once it has returned
+    QVERIFY(probe.finished.wait(1000));
     QVERIFY(probe.requests.isEmpty());
     QCOMPARE(probe.states(), QList<int>({FILE_TRANSFER_FAILED}));
     QCOMPARE(probe.reports.first().at(0).toString(), sandbox->filePath("missing.bin"));
     QCOMPARE(probe.finished.size(), 1);
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors.first().at(0).toString(), QStringLiteral("Error reading file!"));
+    QCOMPARE(errors.first().at(1).toString(), " Could not open file: " + sandbox->filePath("missing.bin"));
 }
 
 void TestVekFileSender::newSendReplacesARunningOne()
@@ -463,5 +469,5 @@ void TestVekFileSender::newSendReplacesARunningOne()
     QCOMPARE(probe.finished.size(), 1);
 }
 
-QTEST_MAIN(TestVekFileSender)
+QTEST_GUILESS_MAIN(TestVekFileSender)
 #include "tst_vekfilesender.moc"

@@ -8,6 +8,7 @@ const QString TransferCommand::kovnetTool = QStringLiteral("./bin/kovnet.exe");
 namespace {
 // curl writes this after the answer; only the last one counts, so an answer cannot forge it.
 const QByteArray StatusMarker = "\nax-upload-http-status: ";
+const int StallSeconds = 120;
 }
 
 TransferCommand TransferCommand::upload(const QString &localPath, const QString &remoteName,
@@ -22,6 +23,11 @@ TransferCommand TransferCommand::upload(const QString &localPath, const QString 
     command.addCredentials(username, password);
     // The status tells a refused login (401) from a refused file.
     command.arguments << QStringLiteral("--write-out") << QStringLiteral("\\nax-upload-http-status: %{response_code}\\n");
+    // A device that stops answering ends the upload (curl's code 28) instead of
+    // holding it, and the uploads queued behind it, for ever; two minutes leave
+    // room for a device writing a large file to flash before it answers.
+    command.arguments << QStringLiteral("--speed-limit") << QStringLiteral("1")
+                      << QStringLiteral("--speed-time") << QString::number(StallSeconds);
     command.arguments << host + QStringLiteral("/ardentix.cgi");
     return command;
 }

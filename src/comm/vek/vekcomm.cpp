@@ -184,6 +184,7 @@ void VekComm::connectFileTransfers()
     connect(fileSender, &VekFileSender::fileSendReport, bus, &AxSignalObject::_slot_up_file_send_complete);
     connect(fileGetter, &VekFileGetter::fileReceived, bus, &AxSignalObject::_slot_up_file_received);
     connect(fileSender, &VekFileSender::finished, this, &VekComm::vek_file_send_finished);
+    connect(fileSender, &VekFileSender::fileSendError, this, &VekComm::fileSendError);
 }
 
 void VekComm::processVekPacket(const QByteArray &bytes)

@@ -62,6 +62,8 @@ signals:
     void vekAdvancedNetwork_support(QString mac, VEK_NET_SUPPORT support);
     // A file send ended, whatever its result: the next queued file may go.
     void vek_file_send_finished();
+    // A file to send could not be read: a title and a text to show the user.
+    void fileSendError(QString title, QString text);
 
 private slots:
     void processVekPacket(const QByteArray &frame);
