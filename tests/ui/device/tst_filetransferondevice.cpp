@@ -5,12 +5,11 @@
 // the emulator in B.
 #include "ui/device/filetransferwidget.h"
 
-#include "comm/axcomm.h"
 #include "model/axmetatypes.h"
-#include "model/axsignalobject.h"
 
 #include "gatewaytestbed.h"
 #include "testfiles.h"
+#include "toolboxbus.h"
 
 #include <QtTest>
 
@@ -39,9 +38,8 @@ private:
     static QStringList statuses(const FileTransferSession *session, Kind kind);
 
     GatewayTestBed *bed = nullptr;
-    CONFIG_SETTINGS config;
-    AxSignalObject *root = nullptr;
-    AxComm *comm = nullptr;
+    ToolboxBus *bus = nullptr;
+    AxSignalObject *root = nullptr;   // the bus's
 };
 
 void tst_FileTransferOnDevice::initTestCase()
@@ -52,42 +50,25 @@ void tst_FileTransferOnDevice::initTestCase()
 void tst_FileTransferOnDevice::init()
 {
     bed = new GatewayTestBed;
-    root = new AxSignalObject(nullptr);
-    config.workingPath = bed->sandbox().path();
-    root->settings = &config;
 }
 
 void tst_FileTransferOnDevice::cleanup()
 {
-    delete comm;
-    comm = nullptr;
-    delete root;   // and the nodes chained to it
+    delete bus;   // and the nodes chained to its root
+    bus = nullptr;
     root = nullptr;
     delete bed;
     bed = nullptr;
 }
 
-// Starts the emulator as one gateway at B's address, discovers it and wires the
-// bus as the controller does.
+// Starts the emulator as one gateway at B's address and discovers it.
 ArdentixDevice tst_FileTransferOnDevice::discoverGateway(const QStringList &arguments)
 {
     if (!bed->startEmulator(arguments))
         return ArdentixDevice();
-    comm = new AxComm(nullptr, root);
-    connect(root, &AxSignalObject::_signal_up_send_file, comm, &AxComm::sendFileRequest);
-    connect(root, &AxSignalObject::_signal_up_get_flash_size, comm, &AxComm::vekGetFlashSize);
-    connect(root, &AxSignalObject::_signal_up_restart_device, comm, &AxComm::RestartDevice);
-    connect(root, &AxSignalObject::_signal_up_file_send_complete, root,
-            &AxSignalObject::_slot_down_file_send_complete);
-    connect(root, &AxSignalObject::_signal_up_update_device_firmware_name, root,
-            &AxSignalObject::_slot_down_update_device_firmware_name);
-    comm->startListening(QHostAddress(QStringLiteral("255.255.255.255")));
-    QSignalSpy found(comm, &AxComm::deviceFound);
-    QTest::qWait(100); // the capture thread is reading
-    comm->vekPing();
-    if (!found.wait(5000))
-        return ArdentixDevice();
-    return found.at(0).at(0).value<ArdentixDevice>();
+    bus = new ToolboxBus;
+    root = &bus->root;
+    return bus->discover();
 }
 
 // On a bus node of its own, as the window's.
