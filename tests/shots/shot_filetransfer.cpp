@@ -1,6 +1,7 @@
 // Pictures of the file transfer window: a configuration file queued, a
 // firmware image on its way, and general files sending, sent and failed. The
-// program plays the device communications by sending the reports down the bus.
+// program plays the device communications by sending the reports down the bus;
+// nothing goes on the network.
 #include "ui/device/filetransferwidget.h"
 
 #include "model/axsignalobject.h"
@@ -16,7 +17,7 @@ ArdentixDevice gateway()
 {
     ArdentixDevice device;
     device.configTitle = QStringLiteral("Boiler House AX-K400 v6.21");
-    device.ipAddress = QHostAddress(QStringLiteral("192.168.10.47"));
+    device.ipAddress = QHostAddress(QStringLiteral("10.77.0.2"));
     device.setMacString(QStringLiteral("02:A0:00:00:00:01"));
     device.devicePlatform = QStringLiteral("AX-K400");
     device.firmwareFileName = QStringLiteral("img_k4.bin");
