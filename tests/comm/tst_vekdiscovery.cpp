@@ -6,9 +6,7 @@
 #include "model/axmetatypes.h"
 #include "model/axsignalobject.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
-#include "testsandbox.h"
+#include "gatewaytestbed.h"
 
 #include <QtTest>
 
@@ -31,12 +29,10 @@ private slots:
     void flashSizeAnswerRenamesTheFirmware();
 
 private:
-    bool startEmulator(const QStringList &arguments, QString *error);
     static QMap<QString, ArdentixDevice> byMac(const QSignalSpy &spy);
+    EmulatorProcess &emulator() { return m_bed->emulator(); }
 
-    TestSandbox *m_sandbox = nullptr;
-    NetnsPair *m_pair = nullptr;
-    EmulatorProcess *m_emulator = nullptr;
+    GatewayTestBed *m_bed = nullptr;
     AxSignalObject *m_root = nullptr;
 };
 
@@ -47,9 +43,7 @@ void TestVekDiscovery::initTestCase()
 
 void TestVekDiscovery::init()
 {
-    m_sandbox = new TestSandbox;
-    m_pair = new NetnsPair;
-    m_emulator = new EmulatorProcess;
+    m_bed = new GatewayTestBed;
     m_root = new AxSignalObject(nullptr);
 }
 
@@ -57,19 +51,8 @@ void TestVekDiscovery::cleanup()
 {
     delete m_root;
     m_root = nullptr;
-    delete m_emulator;   // killed before its namespace goes
-    m_emulator = nullptr;
-    delete m_pair;
-    m_pair = nullptr;
-    delete m_sandbox;
-    m_sandbox = nullptr;
-}
-
-// Starts the emulator in B and moves this thread into A.
-bool TestVekDiscovery::startEmulator(const QStringList &arguments, QString *error)
-{
-    return m_emulator->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH, arguments, error)
-        && m_pair->enter(NetnsPair::A, error);
+    delete m_bed;
+    m_bed = nullptr;
 }
 
 QMap<QString, ArdentixDevice> TestVekDiscovery::byMac(const QSignalSpy &spy)
@@ -84,9 +67,9 @@ QMap<QString, ArdentixDevice> TestVekDiscovery::byMac(const QSignalSpy &spy)
 
 void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QString error;
-    QVERIFY2(startEmulator({"--devices", "6", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.100",
+    QVERIFY2(m_bed->startEmulator({"--devices", "6", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.100",
                    "--device", "1:platform=101,title=Pump house,firmware=6.16.2,status=0x10,reply=238,version=2",
                    "--device", "2:silent",
                    "--device", "3:malformed",
@@ -104,13 +87,13 @@ void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
     QTest::qWait(300);
     QCOMPARE(found.count(), 4);   // once per reply: silent and malformed devices never arrive
     // The malformed device answered too, with a reply cut short.
-    QVERIFY(!m_emulator->findLine(QRegularExpression("^DISCOVERY from 10.77.0.1 to 255.255.255.255 answered 5$")).isNull());
+    QVERIFY(!emulator().findLine(QRegularExpression("^DISCOVERY from 10.77.0.1 to 255.255.255.255 answered 5$")).isNull());
 
     const QMap<QString, ArdentixDevice> devices = byMac(found);
     QCOMPARE(devices.keys(), QStringList({"02:A0:00:00:00:01", "02:A0:00:00:00:02", "02:A0:00:00:00:05",
                                           "02:A0:00:00:00:06"}));
     for (const ArdentixDevice &device : devices) {
-        QCOMPARE(device.localAdapterMac, m_pair->macAddress(NetnsPair::A));
+        QCOMPARE(device.localAdapterMac, m_bed->pair().macAddress(NetnsPair::A));
         QVERIFY(device.vekConnectivity);
         QVERIFY(device.lastVekCommTime > 0);
         QCOMPARE(device.displayMacAddress, device.macAddress);
@@ -164,9 +147,9 @@ void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
 
 void TestVekDiscovery::directedPingReachesOnlyItsTarget()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QString error;
-    QVERIFY2(startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "2:ip=10.88.0.9"}, &error), qPrintable(error));
+    QVERIFY2(m_bed->startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "2:ip=10.88.0.9"}, &error), qPrintable(error));
 
     AxComm comm(nullptr, m_root);
     comm.startListening(QHostAddress("255.255.255.255"));
@@ -184,9 +167,9 @@ void TestVekDiscovery::directedPingReachesOnlyItsTarget()
 // gateway takes the veth end's own address.
 void TestVekDiscovery::udpSocketPingReachesTheDevice()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QString error;
-    QVERIFY2(startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "1:ip=10.77.0.2"}, &error),
+    QVERIFY2(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "1:ip=10.77.0.2"}, &error),
              qPrintable(error));
 
     AdapterList adapters;
@@ -197,14 +180,14 @@ void TestVekDiscovery::udpSocketPingReachesTheDevice()
     vek.vekPingUdp(QHostAddress("10.77.0.2").toIPv4Address());
     QTRY_COMPARE(found.count(), 1);
     QCOMPARE(found.at(0).at(0).value<ArdentixDevice>().macAddress, QString("02:A0:00:00:00:02"));
-    QVERIFY(!m_emulator->findLine(QRegularExpression("^DISCOVERY from 10.77.0.1 to 10.77.0.2 answered 1$")).isNull());
+    QVERIFY(!emulator().findLine(QRegularExpression("^DISCOVERY from 10.77.0.1 to 10.77.0.2 answered 1$")).isNull());
 }
 
 void TestVekDiscovery::setIpAndRestartCarryTheirBytes()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QString error;
-    QVERIFY2(startEmulator({"--devices", "2", "--base-ip", "10.77.0.100"}, &error), qPrintable(error));
+    QVERIFY2(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100"}, &error), qPrintable(error));
 
     AdapterList adapters;
     QCOMPARE(adapters.count(), 1);
@@ -223,22 +206,22 @@ void TestVekDiscovery::setIpAndRestartCarryTheirBytes()
     // Length field: the 11 characters plus one; no terminating zero follows the text.
     const QString setIp = "KOV 02:A0:00:00:00:02 9a 0101" "3a373e" "9a" "0c00"
                           + QString::fromLatin1(QByteArray("10.77.0.150").toHex()) + "0d0a";
-    QTRY_VERIFY2(!m_emulator->findLine(QRegularExpression("^KOV .* 9a ")).isNull(),
-                 qPrintable(m_emulator->lines().join('\n')));
-    QCOMPARE(m_emulator->findLine(QRegularExpression("^KOV .* 9a ")), setIp);
+    QTRY_VERIFY2(!emulator().findLine(QRegularExpression("^KOV .* 9a ")).isNull(),
+                 qPrintable(emulator().lines().join('\n')));
+    QCOMPARE(emulator().findLine(QRegularExpression("^KOV .* 9a ")), setIp);
     QTRY_COMPARE(acks.count(), 1);
     const ArdentixDevice ack = acks.at(0).at(0).value<ArdentixDevice>();
     QCOMPARE(ack.macAddress, QString("02:A0:00:00:00:02"));
     QCOMPARE(ack.displayMacAddress, QString("02:A0:00:00:00:02"));
     QCOMPARE(ack.ipAddress, QHostAddress("10.77.0.101"));
-    QCOMPARE(ack.localAdapterMac, m_pair->macAddress(NetnsPair::A));
+    QCOMPARE(ack.localAdapterMac, m_bed->pair().macAddress(NetnsPair::A));
 
     vek.vekRestartDevice(target);
-    QTRY_VERIFY(!m_emulator->findLine(QRegularExpression("^KOV .* 49 ")).isNull());
-    QCOMPARE(m_emulator->findLine(QRegularExpression("^KOV .* 49 ")),
+    QTRY_VERIFY(!emulator().findLine(QRegularExpression("^KOV .* 49 ")).isNull());
+    QCOMPARE(emulator().findLine(QRegularExpression("^KOV .* 49 ")),
              QString("KOV 02:A0:00:00:00:02 49 01013a373e4900000d0a"));
     QTRY_COMPARE(acks.count(), 2);
-    QCOMPARE(m_emulator->countLines(QRegularExpression("^KOV 02:A0:00:00:00:01 ")), 0);   // addressed by MAC
+    QCOMPARE(emulator().countLines(QRegularExpression("^KOV 02:A0:00:00:00:01 ")), 0);   // addressed by MAC
 
     // The device now answers from its new address.
     found.clear();
@@ -256,9 +239,10 @@ void TestVekDiscovery::setIpAndRestartCarryTheirBytes()
 
 void TestVekDiscovery::flashSizeAnswerRenamesTheFirmware()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QString error;
-    QVERIFY2(startEmulator({"--devices", "2", "--device", "0:flash=large", "--device", "1:flash=standard,platform=101"}, &error), qPrintable(error));
+    QVERIFY2(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "0:flash=large",
+                                   "--device", "1:flash=standard,platform=101"}, &error), qPrintable(error));
 
     AdapterList adapters;
     VekComm vek(nullptr, m_root, adapters.adapter(0), QHostAddress("255.255.255.255"));
@@ -278,7 +262,7 @@ void TestVekDiscovery::flashSizeAnswerRenamesTheFirmware()
     QCOMPARE(large.firmwareFileName, large.firmwareFileNameFor(300, 1));
     const ArdentixDevice standard = answered.value("02:A0:00:00:00:02");
     QCOMPARE(standard.firmwareFileName, standard.firmwareFileNameFor(101, 0));
-    QCOMPARE(m_emulator->findLine(QRegularExpression("^KOV 02:A0:00:00:00:01 ca ")),
+    QCOMPARE(emulator().findLine(QRegularExpression("^KOV 02:A0:00:00:00:01 ca ")),
              QString("KOV 02:A0:00:00:00:01 ca 01013a373eca00000d0a"));
 }
 

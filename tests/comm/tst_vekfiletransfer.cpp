@@ -9,10 +9,8 @@
 #include "model/axmetatypes.h"
 #include "model/axsignalobject.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
+#include "gatewaytestbed.h"
 #include "testfiles.h"
-#include "testsandbox.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +48,7 @@ private slots:
     void damagedPieceFailsTheGetWithoutAPart();
 
 private:
-    // Starts the emulator in B with one gateway, enters A and finds the gateway.
+    // Starts the emulator in B with one gateway and finds it from A.
     bool startGateway(const QStringList &arguments, QString *error);
     // Sends a file and waits for its end; the last state reported for it.
     FILE_TRANSFER_STATE send(const QString &localPath, const QString &remoteName, const ArdentixDevice &device,
@@ -58,9 +56,9 @@ private:
     // Fetches a file; its bytes, or a null array when the get failed.
     QByteArray fetch(const QString &remoteName, int timeoutMs = 30000);
 
-    TestSandbox *m_sandbox = nullptr;
-    NetnsPair *m_pair = nullptr;
-    EmulatorProcess *m_emulator = nullptr;
+    EmulatorProcess &emulator() { return m_bed->emulator(); }
+
+    GatewayTestBed *m_bed = nullptr;
     AxSignalObject *m_root = nullptr;
     AdapterList *m_adapters = nullptr;
     VekComm *m_vek = nullptr;
@@ -74,9 +72,7 @@ void TestVekFileTransfer::initTestCase()
 
 void TestVekFileTransfer::init()
 {
-    m_sandbox = new TestSandbox;
-    m_pair = new NetnsPair;
-    m_emulator = new EmulatorProcess;
+    m_bed = new GatewayTestBed;
     m_root = new AxSignalObject(nullptr);
 }
 
@@ -88,19 +84,13 @@ void TestVekFileTransfer::cleanup()
     m_adapters = nullptr;
     delete m_root;
     m_root = nullptr;
-    delete m_emulator;   // killed before its namespace goes
-    m_emulator = nullptr;
-    delete m_pair;
-    m_pair = nullptr;
-    delete m_sandbox;
-    m_sandbox = nullptr;
+    delete m_bed;
+    m_bed = nullptr;
 }
 
 bool TestVekFileTransfer::startGateway(const QStringList &arguments, QString *error)
 {
-    if (!m_emulator->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH,
-                           QStringList({"--base-mac", GatewayMac, "--base-ip", "10.77.0.100"}) + arguments, error)
-        || !m_pair->enter(NetnsPair::A, error))
+    if (!m_bed->startEmulator(QStringList({"--base-mac", GatewayMac, "--base-ip", "10.77.0.100"}) + arguments, error))
         return false;
     m_adapters = new AdapterList;
     if (m_adapters->count() != 1) {
@@ -170,13 +160,13 @@ void TestVekFileTransfer::filesOfEverySizeMakeTheRoundTrip_data()
 void TestVekFileTransfer::filesOfEverySizeMakeTheRoundTrip()
 {
     QFETCH(int, size);
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QString error;
     QVERIFY2(startGateway({}, &error), qPrintable(error));
 
     const QByteArray contents = pattern(size, size % 251);
-    QVERIFY(writeTestFile(m_sandbox->filePath("local file.bin"), contents));
-    QCOMPARE(send(m_sandbox->filePath("local file.bin"), "stored.bin", m_gateway, 120000),
+    QVERIFY(writeTestFile(m_bed->sandbox().filePath("local file.bin"), contents));
+    QCOMPARE(send(m_bed->sandbox().filePath("local file.bin"), "stored.bin", m_gateway, 120000),
              FILE_TRANSFER_COMPLETE);
     const QByteArray fetched = fetch("stored.bin", 120000);
     QVERIFY(!fetched.isNull());
@@ -186,24 +176,24 @@ void TestVekFileTransfer::filesOfEverySizeMakeTheRoundTrip()
 
 void TestVekFileTransfer::gatewayServesTheFilesItHolds()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QDir().mkpath("held");
     const QByteArray log = pattern(2000, 7);
     QVERIFY(writeTestFile("held/dirlist.txt", log));
     QString error;
-    QVERIFY2(startGateway({"--device-files", m_sandbox->filePath("held")}, &error), qPrintable(error));
+    QVERIFY2(startGateway({"--device-files", m_bed->sandbox().filePath("held")}, &error), qPrintable(error));
 
     QCOMPARE(fetch("dirlist.txt"), log);
     QSignalSpy received(m_root, &AxSignalObject::_signal_up_file_received);
     m_vek->getFile("missing.txt", m_gateway);
     QVERIFY(received.wait(5000));
     QCOMPARE(received.first().at(2).toBool(), false);
-    QVERIFY(!m_emulator->findLine(QRegularExpression("^FILE 02:A0:00:00:00:01 a6 ")).isNull());
+    QVERIFY(!emulator().findLine(QRegularExpression("^FILE 02:A0:00:00:00:01 a6 ")).isNull());
 }
 
 void TestVekFileTransfer::refusedPasswordAsksForCredentials()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QString error;
     QVERIFY2(startGateway({"--file-password", "s3cret pass"}, &error), qPrintable(error));
     QVERIFY(writeTestFile("f.bin", pattern(900, 1)));
@@ -220,7 +210,7 @@ void TestVekFileTransfer::refusedPasswordAsksForCredentials()
 
 void TestVekFileTransfer::droppedSegmentAnswerIsRetried()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QString error;
     QVERIFY2(startGateway({"--drop-file-answer", "2"}, &error), qPrintable(error));
     QVERIFY(writeTestFile("f.bin", pattern(1000, 2)));
@@ -228,14 +218,14 @@ void TestVekFileTransfer::droppedSegmentAnswerIsRetried()
     // The device stored the segment but its answer was lost: after the wait the
     // same segment goes again and the file arrives whole, once.
     QCOMPARE(send("f.bin", "f.bin", m_gateway), FILE_TRANSFER_COMPLETE);
-    QCOMPARE(m_emulator->countLines(QRegularExpression("^FILE 02:A0:00:00:00:01 31 silent$")), 1);
-    QCOMPARE(m_emulator->countLines(QRegularExpression("^FILE 02:A0:00:00:00:01 31 ")), 4);
+    QCOMPARE(emulator().countLines(QRegularExpression("^FILE 02:A0:00:00:00:01 31 silent$")), 1);
+    QCOMPARE(emulator().countLines(QRegularExpression("^FILE 02:A0:00:00:00:01 31 ")), 4);
     QCOMPARE(fetch("f.bin"), pattern(1000, 2));
 }
 
 void TestVekFileTransfer::corruptedSegmentFailsOnlyItsSend()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QString error;
     QVERIFY2(startGateway({"--corrupt-file-segment", "2"}, &error), qPrintable(error));
     QVERIFY(writeTestFile("f.bin", pattern(1000, 3)));
@@ -248,11 +238,11 @@ void TestVekFileTransfer::corruptedSegmentFailsOnlyItsSend()
 
 void TestVekFileTransfer::damagedPieceFailsTheGetWithoutAPart()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     QDir().mkpath("held");
     QVERIFY(writeTestFile("held/big.bin", pattern(2000, 4)));
     QString error;
-    QVERIFY2(startGateway({"--device-files", m_sandbox->filePath("held"), "--corrupt-file-segment", "2"}, &error),
+    QVERIFY2(startGateway({"--device-files", m_bed->sandbox().filePath("held"), "--corrupt-file-segment", "2"}, &error),
              qPrintable(error));
 
     // The second piece claims an impossible length: it is never taken, and the
