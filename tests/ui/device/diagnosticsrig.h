@@ -61,6 +61,8 @@ private:
 class DiagnosticsRig : public DiagnosticsSandbox
 {
 public:
+    explicit DiagnosticsRig(TestSandbox *shared = nullptr) : DiagnosticsSandbox(shared) {}
+
     MessageBoxAnswerer boxes;
 };
 

@@ -10,19 +10,25 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <optional>
+
 #include <signal.h>
 
 // A working folder, a tools folder with the stand-in capture tool, the KOVNET
 // stand-in where the file fetcher looks for it, the stand-in file browser on
-// the PATH, and a root bus carrying the settings profile.
+// the PATH, and a root bus carrying the settings profile; in a sandbox of its
+// own or in the one given (a test bed's).
 class DiagnosticsSandbox
 {
+    std::optional<TestSandbox> own;
+
 public:
-    TestSandbox sandbox;
+    TestSandbox &sandbox;
     CONFIG_SETTINGS config;
     AxSignalObject root;
 
-    DiagnosticsSandbox()
+    explicit DiagnosticsSandbox(TestSandbox *shared = nullptr)
+        : sandbox(shared ? *shared : own.emplace())
     {
         QDir(sandbox.path()).mkpath(QStringLiteral("work"));
         QDir(sandbox.path()).mkpath(QStringLiteral("tools"));

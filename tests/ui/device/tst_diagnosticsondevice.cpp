@@ -8,8 +8,7 @@
 #include "comm/json/jsoncomm.h"
 
 #include "diagnosticsrig.h"
-#include "emulatorprocess.h"
-#include "netnspair.h"
+#include "gatewaytestbed.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -38,9 +37,10 @@ private:
     template<typename T>
     T *child(const char *name) { return window->findChild<T *>(QLatin1String(name)); }
 
+    EmulatorProcess &emulator() { return bed->emulator(); }
+
+    QScopedPointer<GatewayTestBed> bed;
     QScopedPointer<DiagnosticsRig> rig;
-    QScopedPointer<NetnsPair> pair;
-    QScopedPointer<EmulatorProcess> emulator;
     QPointer<JsonComm> deviceLink;
     QPointer<DeviceDebugWidget> window;
 };
@@ -58,11 +58,9 @@ ArdentixDevice tst_DiagnosticsOnDevice::gateway()
 
 void tst_DiagnosticsOnDevice::init()
 {
-    rig.reset(new DiagnosticsRig);
-    pair.reset(new NetnsPair);
-    AX_REQUIRE_NETNS(*pair);
-    QString error;
-    QVERIFY2(pair->enter(NetnsPair::A, &error), qPrintable(error));
+    bed.reset(new GatewayTestBed);
+    rig.reset(new DiagnosticsRig(&bed->sandbox()));
+    AX_REQUIRE_TESTBED(*bed);
 
     // The device's own files.
     QDir(rig->sandbox.path()).mkpath(QStringLiteral("device"));
@@ -80,24 +78,14 @@ void tst_DiagnosticsOnDevice::cleanup()
 {
     delete window;
     delete deviceLink;
-    emulator.reset();
-    if (pair) {
-        pair->leave();
-        pair.reset();
-    }
     rig.reset();
+    bed.reset();
 }
 
 bool tst_DiagnosticsOnDevice::startDevice(const QStringList &options)
 {
-    emulator.reset(new EmulatorProcess);
-    QString error;
-    const QStringList arguments = QStringList{"--base-ip", "10.77.0.2", "--http", "--device-files",
-                                              rig->sandbox.filePath("device")} + options;
-    if (!emulator->start(*pair, NetnsPair::B, AX_EMULATOR_PATH, arguments, &error)) {
-        qWarning() << "emulator:" << error;
+    if (!bed->startEmulator(QStringList{"--http", "--device-files", rig->sandbox.filePath("device")} + options))
         return false;
-    }
     // What the controller wires at the root for a device served over JSON-RPC.
     deviceLink = new JsonComm(nullptr, &rig->root);
     connect(&rig->root, &AxSignalObject::_signal_up_set_device_credentials, deviceLink,
@@ -148,7 +136,7 @@ void tst_DiagnosticsOnDevice::loginThenFullDiagnosticFromTheDevicesListing()
 
     QTest::mouseClick(child<QPushButton>("startDebugButton"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(rig->boxes.saw(QStringLiteral("Diagnostic Test Complete")), 20000);
-    QVERIFY(emulator->findLine(QRegularExpression(QStringLiteral("rpc list files"))).size() > 0);
+    QVERIFY(emulator().findLine(QRegularExpression(QStringLiteral("rpc list files"))).size() > 0);
 
     // The root's files as the device listed them, over HTTP with the login given.
     QVERIFY(rig->calls("kovnet-calls.txt").isEmpty());
