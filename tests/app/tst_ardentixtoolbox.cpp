@@ -8,9 +8,7 @@
 #include "ui/tool/helpwidget.h"
 #include "ui/tool/systemsettingswidget.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
-#include "testsandbox.h"
+#include "gatewaytestbed.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -45,15 +43,12 @@ private slots:
     void closingTheMainWindowWithSettingsOpenIsSafe();
 
 private:
-    bool startEmulator(const QStringList &arguments);
     void storeProfile(const QString &name, int pingInterval);
     AXTMainWindow *mainWindow() const;
     DeviceDatabase *store() const;
     int pingsSeen() const;
 
-    std::unique_ptr<TestSandbox> m_sandbox;
-    std::unique_ptr<NetnsPair> m_pair;
-    std::unique_ptr<EmulatorProcess> m_emulator;
+    std::unique_ptr<GatewayTestBed> m_bed;
     std::unique_ptr<ArdentixToolbox> m_toolbox;
 };
 
@@ -65,11 +60,8 @@ void tst_ArdentixToolbox::initTestCase()
 
 void tst_ArdentixToolbox::init()
 {
-    m_sandbox = std::make_unique<TestSandbox>();
-    QVERIFY(m_sandbox->isValid());
-    m_pair = std::make_unique<NetnsPair>();
-    m_emulator = std::make_unique<EmulatorProcess>();
-    AX_REQUIRE_NETNS(*m_pair);
+    m_bed = std::make_unique<GatewayTestBed>();
+    AX_REQUIRE_TESTBED(*m_bed);
 }
 
 void tst_ArdentixToolbox::cleanup()
@@ -78,21 +70,7 @@ void tst_ArdentixToolbox::cleanup()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (QWidget *window : QApplication::topLevelWidgets())
         delete window;
-    m_emulator.reset();
-    m_pair.reset();
-    m_sandbox.reset();
-}
-
-// The emulator in B; this thread, and the capture threads it starts, in A.
-bool tst_ArdentixToolbox::startEmulator(const QStringList &arguments)
-{
-    QString error;
-    if (!m_emulator->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH, arguments, &error)
-        || !m_pair->enter(NetnsPair::A, &error)) {
-        qWarning("%s", qPrintable(error));
-        return false;
-    }
-    return true;
+    m_bed.reset();
 }
 
 void tst_ArdentixToolbox::storeProfile(const QString &name, int pingInterval)
@@ -101,8 +79,8 @@ void tst_ArdentixToolbox::storeProfile(const QString &name, int pingInterval)
     store.beginWriteArray("settings_profiles", 1);
     store.setArrayIndex(0);
     store.setValue("settings_profile_name", name);
-    store.setValue("working_path", m_sandbox->path());
-    store.setValue("tools_path", m_sandbox->path());
+    store.setValue("working_path", m_bed->sandbox().path());
+    store.setValue("tools_path", m_bed->sandbox().path());
     store.setValue("ping_interval", pingInterval);
     store.endArray();
 }
@@ -122,15 +100,15 @@ DeviceDatabase *tst_ArdentixToolbox::store() const
 
 int tst_ArdentixToolbox::pingsSeen() const
 {
-    return m_emulator->countLines(QRegularExpression("^DISCOVERY from 10\\.77\\.0\\.1 to 255\\.255\\.255\\.255"));
+    return m_bed->emulator().countLines(QRegularExpression("^DISCOVERY from 10\\.77\\.0\\.1 to 255\\.255\\.255\\.255"));
 }
 
 void tst_ArdentixToolbox::discoveredDevicesReachTheStoreAndTheMainWindow()
 {
     // Both gateways serve their web side, each on an address of namespace B.
     QString error;
-    QVERIFY2(m_pair->addAddress(NetnsPair::B, "10.77.0.3/24", &error), qPrintable(error));
-    QVERIFY(startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.2", "--http"}));
+    QVERIFY2(m_bed->pair().addAddress(NetnsPair::B, "10.77.0.3/24", &error), qPrintable(error));
+    QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:00:01", "--http"}));
     m_toolbox = std::make_unique<ArdentixToolbox>();
     m_toolbox->Start(RUN_MODE(0));
 
@@ -167,7 +145,7 @@ void tst_ArdentixToolbox::discoveredDevicesReachTheStoreAndTheMainWindow()
 
 void tst_ArdentixToolbox::everyConnectionIsMade()
 {
-    QVERIFY(startEmulator({"--devices", "1"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
     m_toolbox = std::make_unique<ArdentixToolbox>();
     m_toolbox->Start(RUN_MODE(RUN_MODE_FORCED_PING));
     AXTMainWindow *window = mainWindow();
@@ -246,7 +224,7 @@ void tst_ArdentixToolbox::everyConnectionIsMade()
 void tst_ArdentixToolbox::deviceAddedByAddressIsStoredAndReplacedByTheDiscoveredOne()
 {
     // The gateway at 10.77.0.100 stays quiet until discovery is asked for (F5).
-    QVERIFY(startEmulator({"--devices", "1", "--base-mac", "02:A0:00:00:00:07", "--base-ip", "10.77.0.100"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-mac", "02:A0:00:00:00:07", "--base-ip", "10.77.0.100"}));
     m_toolbox = std::make_unique<ArdentixToolbox>();
     m_toolbox->Start(RUN_MODE_FORCED_PING);
     AXTMainWindow *window = mainWindow();
@@ -275,7 +253,7 @@ void tst_ArdentixToolbox::deviceAddedByAddressIsStoredAndReplacedByTheDiscovered
     QCOMPARE(result, DeviceDatabase::DeviceFound);
     QVERIFY(pending.userDevice);
     QVERIFY(pending.favorite);
-    QVERIFY(QFileInfo::exists(m_sandbox->filePath("axdevices.db")));
+    QVERIFY(QFileInfo::exists(m_bed->sandbox().filePath("axdevices.db")));
 
     QTest::keyClick(window, Qt::Key_F5);
     QTRY_VERIFY_WITH_TIMEOUT(!replaced.isEmpty(), 8000);
@@ -294,7 +272,7 @@ void tst_ArdentixToolbox::forcedPingPingsOnlyAfterF5()
 {
     storeProfile("Quick", 200);
     QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox")).setValue("active_settings_profile", "Quick");
-    QVERIFY(startEmulator({"--devices", "1"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
     m_toolbox = std::make_unique<ArdentixToolbox>();
     m_toolbox->Start(RUN_MODE(RUN_MODE_FORCED_PING | RUN_MODE_ADVANCED));
     AXTMainWindow *window = mainWindow();
@@ -321,7 +299,7 @@ void tst_ArdentixToolbox::forcedPingPingsOnlyAfterF5()
 void tst_ArdentixToolbox::profileChangeReappliesThePing()
 {
     storeProfile("Quick", 200);
-    QVERIFY(startEmulator({"--devices", "1"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
     m_toolbox = std::make_unique<ArdentixToolbox>();
     m_toolbox->Start(RUN_MODE(0));
     QVERIFY(mainWindow());
@@ -346,7 +324,7 @@ void tst_ArdentixToolbox::profileChangeReappliesThePing()
 
 void tst_ArdentixToolbox::setupOpensOneSettingsWindow()
 {
-    QVERIFY(startEmulator({"--devices", "1"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
     m_toolbox = std::make_unique<ArdentixToolbox>();
     m_toolbox->Start(RUN_MODE_FORCED_PING);
     auto *setup = mainWindow()->findChild<QPushButton *>("setupButton");
@@ -374,7 +352,7 @@ void tst_ArdentixToolbox::setupOpensOneSettingsWindow()
 void tst_ArdentixToolbox::closingTheMainWindowWithSettingsOpenIsSafe()
 {
     storeProfile("Quick", 200);
-    QVERIFY(startEmulator({"--devices", "1"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
     m_toolbox = std::make_unique<ArdentixToolbox>();
     m_toolbox->Start(RUN_MODE_FORCED_PING);
     QPointer<AXTMainWindow> window = mainWindow();

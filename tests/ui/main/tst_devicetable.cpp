@@ -6,10 +6,8 @@
 #include "ui/main/favoritedevicebutton.h"
 #include "ui/main/userdevicebutton.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
+#include "gatewaytestbed.h"
 #include "rowtesthelpers.h"
-#include "testsandbox.h"
 
 #include <QInputDialog>
 #include <QLabel>
@@ -48,7 +46,9 @@ private slots:
     void sharedAddressIsShownOnBothRows();
 
 private:
-    bool startEmulator(EmulatorProcess *emulator, const QStringList &arguments);
+    // The first emulator started, and the one that is stopped to go quiet.
+    EmulatorProcess &emulator() { return m_bed->emulator(0); }
+    EmulatorProcess &quietEmulator() { return m_bed->emulator(1); }
     void startToolbox();
     void stopToolbox();
     AXTMainWindow *window() const;
@@ -61,10 +61,7 @@ private:
     QWidget *cell(const QString &key, int column) const;
     bool pressRemoveAndConfirm(const QString &key);
 
-    std::unique_ptr<TestSandbox> m_sandbox;
-    std::unique_ptr<NetnsPair> m_pair;
-    std::unique_ptr<EmulatorProcess> m_emulator;
-    std::unique_ptr<EmulatorProcess> m_quietEmulator;
+    std::unique_ptr<GatewayTestBed> m_bed;
     std::unique_ptr<ArdentixToolbox> m_toolbox;
 };
 
@@ -76,13 +73,9 @@ void tst_DeviceTable::initTestCase()
 
 void tst_DeviceTable::init()
 {
-    m_sandbox = std::make_unique<TestSandbox>();
-    QVERIFY(m_sandbox->isValid());
-    QVERIFY(copyImages(m_sandbox->path()));
-    m_pair = std::make_unique<NetnsPair>();
-    m_emulator = std::make_unique<EmulatorProcess>();
-    m_quietEmulator = std::make_unique<EmulatorProcess>();
-    AX_REQUIRE_NETNS(*m_pair);
+    m_bed = std::make_unique<GatewayTestBed>();
+    AX_REQUIRE_TESTBED(*m_bed);
+    QVERIFY(copyImages(m_bed->sandbox().path()));
 
     // Quick ageing: lost after 800 ms without an answer, offline 4 s after the last one,
     // so a lost device is shown as such for at least two maintenance passes.
@@ -90,8 +83,8 @@ void tst_DeviceTable::init()
     settings.beginWriteArray("settings_profiles", 1);
     settings.setArrayIndex(0);
     settings.setValue("settings_profile_name", "Quick");
-    settings.setValue("working_path", m_sandbox->path());
-    settings.setValue("tools_path", m_sandbox->path());
+    settings.setValue("working_path", m_bed->sandbox().path());
+    settings.setValue("tools_path", m_bed->sandbox().path());
     settings.setValue("ping_interval", 200);
     settings.setValue("timeout_to_lost", 800);
     settings.setValue("lost_indicator_period", 4);
@@ -103,22 +96,7 @@ void tst_DeviceTable::init()
 void tst_DeviceTable::cleanup()
 {
     stopToolbox();
-    m_quietEmulator.reset();
-    m_emulator.reset();
-    m_pair.reset();
-    m_sandbox.reset();
-}
-
-// The first start also moves this thread, and the capture threads it starts, into A.
-bool tst_DeviceTable::startEmulator(EmulatorProcess *emulator, const QStringList &arguments)
-{
-    QString error;
-    if (!emulator->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH, arguments, &error)
-        || !m_pair->enter(NetnsPair::A, &error)) {
-        qWarning("%s", qPrintable(error));
-        return false;
-    }
-    return true;
+    m_bed.reset();
 }
 
 void tst_DeviceTable::startToolbox()
@@ -207,10 +185,10 @@ bool tst_DeviceTable::pressRemoveAndConfirm(const QString &key)
 
 void tst_DeviceTable::devicesAppearInAddressOrder()
 {
-    QVERIFY(startEmulator(m_emulator.get(),
-                          {"--devices", "5", "--base-mac", "02:A0:00:00:00:01", "--device", "0:ip=10.77.0.130",
-                           "--device", "1:ip=10.77.0.101", "--device", "2:ip=10.77.0.7", "--device",
-                           "3:ip=10.77.0.250", "--device", "4:ip=10.77.0.29,title=Pump house"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "5", "--base-mac", "02:A0:00:00:00:01",
+                                  "--device", "0:ip=10.77.0.130", "--device", "1:ip=10.77.0.101",
+                                  "--device", "2:ip=10.77.0.7", "--device", "3:ip=10.77.0.250",
+                                  "--device", "4:ip=10.77.0.29,title=Pump house"}));
     startToolbox();
     QTRY_COMPARE_WITH_TIMEOUT(model()->rowCount(), 5, kSlowly);
     QCOMPARE(addresses(), QStringList({"10.77.0.7", "10.77.0.29", "10.77.0.101", "10.77.0.130", "10.77.0.250"}));
@@ -229,9 +207,8 @@ void tst_DeviceTable::devicesAppearInAddressOrder()
 
 void tst_DeviceTable::quietDevicesGoLostThenOffline()
 {
-    QVERIFY(startEmulator(m_emulator.get(), {"--devices", "1", "--base-ip", "10.77.0.100"}));
-    QVERIFY(startEmulator(m_quietEmulator.get(),
-                          {"--devices", "2", "--base-mac", "02:A0:00:00:00:51", "--base-ip", "10.77.0.150"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:00:51", "--base-ip", "10.77.0.150"}));
     startToolbox();
     QTRY_COMPARE_WITH_TIMEOUT(model()->rowCount(), 3, kSlowly);
     const QString favourite = "02:A0:00:00:00:51";
@@ -247,7 +224,7 @@ void tst_DeviceTable::quietDevicesGoLostThenOffline()
     QVERIFY(store()->readDeviceByMac(favourite).favorite);
 
     // Both stop answering: each row first shows the device lost...
-    m_quietEmulator->stop();
+    quietEmulator().stop();
     QTRY_COMPARE_WITH_TIMEOUT(model()->index(rowOf(plain), 0).data(kStateRole).toInt(), int(DISCOVERY_LOST),
                               kSlowly);
     QCOMPARE(cell(plain, 11)->toolTip(), QString("Connectivity lost"));
@@ -264,7 +241,7 @@ void tst_DeviceTable::quietDevicesGoLostThenOffline()
 
     // The favourite is still there after a restart, starred, before any answer.
     stopToolbox();
-    m_emulator->stop();
+    emulator().stop();
     startToolbox();
     QCOMPARE(keys(), QStringList({favourite}));
     QVERIFY(qobject_cast<FavoriteDeviceButton *>(cell(favourite, 10))->isChecked());
@@ -275,7 +252,7 @@ void tst_DeviceTable::quietDevicesGoLostThenOffline()
 
 void tst_DeviceTable::addedByAddressThenDiscoveredThenRemoved()
 {
-    QVERIFY(startEmulator(m_emulator.get(), {"--devices", "1", "--base-ip", "10.77.0.20"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.20"}));
     startToolbox();
     QTRY_COMPARE_WITH_TIMEOUT(model()->rowCount(), 1, kSlowly);
 
@@ -293,8 +270,8 @@ void tst_DeviceTable::addedByAddressThenDiscoveredThenRemoved()
     QVERIFY(qobject_cast<FavoriteDeviceButton *>(cell(pending, 10))->isChecked());
 
     // The device at that address answers: its own row takes the placeholder's place.
-    QVERIFY(startEmulator(m_quietEmulator.get(), {"--devices", "1", "--base-mac", "02:A0:00:00:00:77",
-                                                  "--base-ip", "10.77.0.100", "--title", "Compressor"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-mac", "02:A0:00:00:00:77",
+                                  "--base-ip", "10.77.0.100", "--title", "Compressor"}));
     const QString found = "02:A0:00:00:00:77";
     QTRY_COMPARE_WITH_TIMEOUT(keys(), QStringList({"02:A0:00:00:00:01", found}), kSlowly);
     QCOMPARE(model()->index(1, 1).data().toString(), QString("Compressor"));
@@ -314,8 +291,7 @@ void tst_DeviceTable::addedByAddressThenDiscoveredThenRemoved()
 
 void tst_DeviceTable::sharedAddressIsShownOnBothRows()
 {
-    QVERIFY(startEmulator(m_emulator.get(), {"--devices", "3", "--base-ip", "10.77.0.100", "--device",
-                                             "1:ip=10.77.0.100"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "1:ip=10.77.0.100"}));
     startToolbox();
     QTRY_COMPARE_WITH_TIMEOUT(model()->rowCount(), 3, kSlowly);
     QCOMPARE(addresses(), QStringList({"10.77.0.100", "10.77.0.100", "10.77.0.102"}));
