@@ -661,6 +661,18 @@ void TestJsonComm::timeOutsAreReportedAsFailures()
     }
     QCOMPARE(time.count(), 0);
     QCOMPARE(security.count(), 1);
+
+    // Nor does a file: its get still ends, once, as not received under its own name.
+    QSignalSpy received(root, &AxSignalObject::_signal_up_file_received);
+    device.setAnswer("/conf/ax_tcp.ini", {200, "N1_IP = 1.2.3.4", {}, -1});
+    client->RequestGeneralFile("conf/ax_tcp.ini", target());
+    QTRY_COMPARE_WITH_TIMEOUT(callback.count(), 4, 4000);
+    QTest::qWait(300);
+    QCOMPARE(received.count(), 1);
+    QCOMPARE(received.at(0).at(0).toString(), QStringLiteral("ax_tcp.ini"));
+    QVERIFY(received.at(0).at(1).toByteArray().isEmpty());
+    QCOMPARE(received.at(0).at(2).toBool(), false);
+    QCOMPARE(received.at(0).at(3).value<ArdentixDevice>().macAddress, target().macAddress);
 }
 
 void TestJsonComm::dispatchByReplyType_data()

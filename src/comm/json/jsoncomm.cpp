@@ -50,7 +50,7 @@ bool JsonComm::isCloudReachable() const
 void JsonComm::prepareRequest(ArdentixDevice device, QNetworkRequest &request)
 {
     const quint32 requestId = ++requestCounter;
-    pendingRequests.append(JsonDeviceRequest{device, requestId});
+    pendingRequests.append(JsonDeviceRequest{device, requestId, QString()});
     request.setAttribute(AxNetworkAccessManager::RequestIdAttribute, requestId);
     // Redirects are followed by the handlers, which check where they lead.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
@@ -166,6 +166,7 @@ void JsonComm::RequestIndexPage(ArdentixDevice device)
 void JsonComm::RequestGeneralFile(QString remote_file_name, ArdentixDevice device)
 {
     getPage(device, deviceUrl(device, '/' + remote_file_name), REPLY_GENERAL_FILE);
+    pendingRequests.last().fileName = remote_file_name.section(QLatin1Char('/'), -1);
 }
 
 void JsonComm::RequestDiagnosticsPage(ArdentixDevice device)
@@ -186,11 +187,16 @@ void JsonComm::requestSecurityConfigUrl(ArdentixDevice device, QUrl url, int red
 
 ArdentixDevice JsonComm::takePendingRequest(quint32 id)
 {
+    return takePendingEntry(id).device;
+}
+
+JsonDeviceRequest JsonComm::takePendingEntry(quint32 id)
+{
     for (int i = 0; i < pendingRequests.size(); ++i) {
         if (pendingRequests.at(i).requestId == id)
-            return pendingRequests.takeAt(i).device;
+            return pendingRequests.takeAt(i);
     }
-    return ArdentixDevice();
+    return JsonDeviceRequest();
 }
 
 void JsonComm::ProcessNetworkRepsponse(AX_NETWORK_REPLY ax_reply)
@@ -221,11 +227,16 @@ void JsonComm::ProcessNetworkRepsponse(AX_NETWORK_REPLY ax_reply)
     reply->deleteLater();
 }
 
+// The reply is gone already; what the report needs comes from the pending entry.
 void JsonComm::ProcessNetworkTimeout(AX_NETWORK_REPLY reply, quint32 request_id)
 {
-    const ArdentixDevice device = takePendingRequest(request_id);
+    const JsonDeviceRequest entry = takePendingEntry(request_id);
+    const ArdentixDevice &device = entry.device;
     if (device.secureGwSupport && reply.replyType == REPLY_SECURITY_CONFIG)
         bus->_slot_up_security_status(device.ipAddress.toString(), SECURITY_DISABLED, false);
+    // A file get ends with its one report, answered or not.
+    if (reply.replyType == REPLY_GENERAL_FILE)
+        bus->_slot_up_file_received(entry.fileName, QByteArray(), false, device);
     emit JsonRequestCallback(request_id, false, QVariantMap());
 }
 

@@ -132,6 +132,7 @@ private:
     void getPage(const ArdentixDevice &device, const QUrl &url, JSON_REPLY_TYPE replyType,
                  const QByteArray &contentType = QByteArray(), int redirects = 0);
     ArdentixDevice takePendingRequest(quint32 id);
+    JsonDeviceRequest takePendingEntry(quint32 id);
 
     // Probing.
     void requestSecurityConfig(ArdentixDevice device);

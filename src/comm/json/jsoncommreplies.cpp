@@ -60,9 +60,8 @@ void JsonComm::ProcessFileGetResponse(QNetworkReply *reply, quint32 request_id)
     const QString fileName = path.mid(lastSlash + 1);
     const QString hostPart = url.host() + path.left(qMax<qsizetype>(lastSlash, 0));
 
-    if (!JsonReply::failed(reply)) {
-        if (hostPart.isEmpty())
-            return;
+    // Without a host part the answer came from no device: a failure, still reported once.
+    if (!JsonReply::failed(reply) && !hostPart.isEmpty()) {
         bus->_slot_up_file_received(fileName, reply->readAll(), true, device);
         return;
     }
