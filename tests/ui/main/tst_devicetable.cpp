@@ -23,8 +23,6 @@ using namespace RowTest;
 
 namespace {
 
-const int kKeyRole = Qt::UserRole + 16;
-const int kStateRole = Qt::UserRole + 27;
 const int kSlowly = 10000;   // ms: several maintenance passes
 
 } // namespace
@@ -56,6 +54,7 @@ private:
     QStandardItemModel *model() const;
     DeviceDatabase *store() const;
     int rowOf(const QString &key) const;
+    int stateOf(const QString &key) const;
     QStringList keys() const;
     QStringList addresses() const;
     QWidget *cell(const QString &key, int column) const;
@@ -142,16 +141,21 @@ DeviceDatabase *tst_DeviceTable::store() const
 int tst_DeviceTable::rowOf(const QString &key) const
 {
     for (int row = 0; row < model()->rowCount(); ++row)
-        if (model()->index(row, 0).data(kKeyRole).toString() == key)
+        if (model()->index(row, 0).data(AXTMainWindow::DeviceKeyRole).toString() == key)
             return row;
     return -1;
+}
+
+int tst_DeviceTable::stateOf(const QString &key) const
+{
+    return model()->index(rowOf(key), 0).data(AXTMainWindow::DiscoveryStateRole).toInt();
 }
 
 QStringList tst_DeviceTable::keys() const
 {
     QStringList texts;
     for (int row = 0; row < model()->rowCount(); ++row)
-        texts << model()->index(row, 0).data(kKeyRole).toString();
+        texts << model()->index(row, 0).data(AXTMainWindow::DeviceKeyRole).toString();
     return texts;
 }
 
@@ -225,8 +229,7 @@ void tst_DeviceTable::quietDevicesGoLostThenOffline()
 
     // Both stop answering: each row first shows the device lost...
     quietEmulator().stop();
-    QTRY_COMPARE_WITH_TIMEOUT(model()->index(rowOf(plain), 0).data(kStateRole).toInt(), int(DISCOVERY_LOST),
-                              kSlowly);
+    QTRY_COMPARE_WITH_TIMEOUT(stateOf(plain), int(DISCOVERY_LOST), kSlowly);
     QCOMPARE(cell(plain, 11)->toolTip(), QString("Connectivity lost"));
     auto *badge = cell(plain, 12)->findChild<QLabel *>("stateLabel");
     QCOMPARE(badge->pixmap().toImage(), QPixmap("images/lost_device.png").toImage());
@@ -234,8 +237,7 @@ void tst_DeviceTable::quietDevicesGoLostThenOffline()
 
     // ...then offline: the plain one's row goes, the favourite's stays.
     QTRY_COMPARE_WITH_TIMEOUT(rowOf(plain), -1, kSlowly);
-    QTRY_COMPARE_WITH_TIMEOUT(model()->index(rowOf(favourite), 0).data(kStateRole).toInt(), int(DISCOVERY_OFFLINE),
-                              kSlowly);
+    QTRY_COMPARE_WITH_TIMEOUT(stateOf(favourite), int(DISCOVERY_OFFLINE), kSlowly);
     QCOMPARE(cell(favourite, 11)->toolTip(), QString("Connectivity lost"));
     QCOMPARE(keys(), QStringList({"02:A0:00:00:00:01", favourite}));
 
