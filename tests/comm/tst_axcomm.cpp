@@ -99,7 +99,8 @@ void TestAxComm::broadcastAddressListensOnEveryAdapter()
     for (const QList<QVariant> &arguments : found) {
         const ArdentixDevice device = arguments.at(0).value<ArdentixDevice>();
         const bool second = device.macAddress.startsWith("02:A0:00:00:02");
-        QCOMPARE(device.localAdapterMac, second ? QString("02:00:0A:4E:00:01") : m_bed->pair().macAddress(NetnsPair::A));
+        QCOMPARE(device.localAdapterMac,
+                 second ? QString("02:00:0A:4E:00:01") : m_bed->pair().macAddress(NetnsPair::A));
         QVERIFY(device.ipConnectivity);
     }
 }

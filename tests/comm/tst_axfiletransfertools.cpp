@@ -93,7 +93,8 @@ void TestAxFileTransferTools::uploadsAndFetchesThroughTheGatewaysWebSide()
     QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
     QStringList fetchPaths;
     for (int i = 0; i < remoteNames.size(); ++i)
-        fetchPaths << (i == 1 ? QString("-fetched %1").arg(i) : m_bed->sandbox().filePath(QString("fetched %1").arg(i)));
+        fetchPaths << (i == 1 ? QString("-fetched %1").arg(i)
+                              : m_bed->sandbox().filePath(QString("fetched %1").arg(i)));
     QVERIFY(access.getFileList(fetchPaths, remoteNames, device, 0));
     QVERIFY(fetched.wait(30000));
     QCOMPARE(fetched.first().at(0).toBool(), true);

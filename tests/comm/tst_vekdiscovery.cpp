@@ -149,7 +149,8 @@ void TestVekDiscovery::directedPingReachesOnlyItsTarget()
 {
     AX_REQUIRE_TESTBED(*m_bed);
     QString error;
-    QVERIFY2(m_bed->startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "2:ip=10.88.0.9"}, &error), qPrintable(error));
+    QVERIFY2(m_bed->startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "2:ip=10.88.0.9"}, &error),
+             qPrintable(error));
 
     AxComm comm(nullptr, m_root);
     comm.startListening(QHostAddress("255.255.255.255"));
