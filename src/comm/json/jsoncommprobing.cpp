@@ -68,28 +68,29 @@ bool JsonComm::HandleReadSystemStatus(QNetworkReply *reply, quint32 request_id)
 
 void JsonComm::ProcessAxguiIndexResponse(QNetworkReply *reply, quint32 request_id)
 {
-    const QString ip = takePendingRequest(request_id).ipAddress.toString();
-    if (reply->error() == QNetworkReply::NoError) {
-        bus->_slot_up_axgui_support(ip, true, true);
-        return;
-    }
-    if (reply->errorString().contains(QLatin1String("Unauthorized"), Qt::CaseInsensitive))
-        qDebug() << ip << " Need to log in";
-    bus->_slot_up_axgui_support(ip, false, JsonReply::answeredByDevice(reply));
+    reportPage(reply, request_id, reply->error() == QNetworkReply::NoError,
+               &AxSignalObject::_slot_up_axgui_support);
 }
 
 // A diagnostics page that asks for a login is there.
 void JsonComm::ProcessDiagnosticIndexResponse(QNetworkReply *reply, quint32 request_id)
 {
-    const QString ip = takePendingRequest(request_id).ipAddress.toString();
     const QNetworkReply::NetworkError error = reply->error();
-    if (error == QNetworkReply::NoError || error == QNetworkReply::AuthenticationRequiredError) {
-        bus->_slot_up_diag_support(ip, true, true);
+    reportPage(reply, request_id, error == QNetworkReply::NoError || error == QNetworkReply::AuthenticationRequiredError,
+               &AxSignalObject::_slot_up_diag_support);
+}
+
+// A page of the device's web side: there, or not and whether the device answered at all.
+void JsonComm::reportPage(QNetworkReply *reply, quint32 request_id, bool there, PageReport report)
+{
+    const QString ip = takePendingRequest(request_id).ipAddress.toString();
+    if (there) {
+        (bus.data()->*report)(ip, true, true);
         return;
     }
     if (reply->errorString().contains(QLatin1String("Unauthorized"), Qt::CaseInsensitive))
         qDebug() << ip << " Need to log in";
-    bus->_slot_up_diag_support(ip, false, JsonReply::answeredByDevice(reply));
+    (bus.data()->*report)(ip, false, JsonReply::answeredByDevice(reply));
 }
 
 void JsonComm::processSecurityConfigResponse(QNetworkReply *reply, quint32 request_id)
