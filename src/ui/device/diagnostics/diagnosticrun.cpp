@@ -22,13 +22,6 @@ const QTime kMessageLogPeriod(0, 2, 0);
 const int kCountDownMs = 1000;
 // Ticks of the snapshot watch in a row without a running snapshot that are still tolerated.
 const int kSnapshotMissesTolerated = 10;
-const int kDefaultPingIntervalMs = 1500;
-// The status bit a device sets while it takes a snapshot.
-const quint32 kSnapshotActiveStatus = 0x200;
-
-// AxFileAccess's fetch tools.
-const int kFetchOverHttp = 0;
-const int kFetchWithKovnet = 1;
 
 } // namespace
 
@@ -124,12 +117,7 @@ void DiagnosticRun::start_snapshot(bool first)
 
 void DiagnosticRun::start_comlog(bool first)
 {
-    if (!eventsTriggered(QStringLiteral("Trigger Events"),
-                         QStringLiteral("If you are taking a log, because you are experiencing problems "
-                                        "then please ensure that you trigger the event(s) that are causing "
-                                        "the problems while the log is being taken.")))
-        return;
-    if (first && !makeRunFolder())
+    if (!eventsTriggered(QStringLiteral("Trigger Events"), QStringLiteral("log"), first))
         return;
     const QStringList arguments = KovdebugArguments::serialCapture(
         device.ipAddress, options.timestamped, timeLeft, options.additionalFlags);
@@ -138,29 +126,30 @@ void DiagnosticRun::start_comlog(bool first)
 
 void DiagnosticRun::start_msglog(bool first)
 {
-    if (!eventsTriggered(QStringLiteral("Trigger Events Again"),
-                         QStringLiteral("If you are taking a log, because you are experiencing problems "
-                                        "then please ensure that you trigger the event(s) that are causing "
-                                        "the problems while the message log is being taken.")))
-        return;
-    if (first && !makeRunFolder())
+    if (!eventsTriggered(QStringLiteral("Trigger Events Again"), QStringLiteral("message log"), first))
         return;
     startCapture(msglogProcess, QStringLiteral("Msg log: "), KovdebugArguments::messageLog(device.ipAddress));
 }
 
-// The window answers the notice with a modal box: the run may be gone, or
-// aborted by the snapshot watch, once it is closed.
-bool DiagnosticRun::eventsTriggered(const QString &title, const QString &text)
+// The notice before a capture, then with `first` the run's folder. The window
+// answers the notice with a modal box: the run may be gone, or aborted by the
+// snapshot watch, once it is closed.
+bool DiagnosticRun::eventsTriggered(const QString &title, const QString &logName, bool first)
 {
     QPointer<DiagnosticRun> alive(this);
-    emit eventsToTrigger(title, text);
-    return alive && diagnosticStage != DIAG_ABORTED;
+    emit eventsToTrigger(title, QStringLiteral("If you are taking a log, because you are experiencing problems "
+                                               "then please ensure that you trigger the event(s) that are causing "
+                                               "the problems while the ")
+                                    + logName + QStringLiteral(" is being taken."));
+    if (!alive || diagnosticStage == DIAG_ABORTED)
+        return false;
+    return !first || makeRunFolder();
 }
 
 bool DiagnosticRun::makeRunFolder()
 {
     QString failedPath;
-    const QString folder = DiagnosticFolder::create(workingPath(), QDateTime::currentDateTime(), &failedPath);
+    const QString folder = DiagnosticFolder::create(profile().workingPath, QDateTime::currentDateTime(), &failedPath);
     if (folder.isEmpty()) {
         qDebug() << "Error creating diagnostic path: " << failedPath;
         return false;
@@ -172,7 +161,7 @@ bool DiagnosticRun::makeRunFolder()
 // Without the tool nothing starts and the run waits for the user to abort it.
 void DiagnosticRun::startCapture(QProcess *process, const QString &logPrefix, const QStringList &arguments)
 {
-    const QString program = captureToolProgram(toolsPath());
+    const QString program = captureToolProgram(profile().toolsPath);
     if (program.isEmpty())
         return;
     qDebug().noquote() << KovdebugArguments::logLine(logPrefix, arguments);
@@ -301,7 +290,7 @@ void DiagnosticRun::CountDown()
 void DiagnosticRun::startSnapStatusWatch()
 {
     if (device.isFirmwareAtLeast621())
-        snapStatusTimer.start(pingInterval() / 2);
+        snapStatusTimer.start(profile().pingInterval / 2);
 }
 
 void DiagnosticRun::updateSnapStatus()
@@ -312,7 +301,7 @@ void DiagnosticRun::updateSnapStatus()
         if (!alive)
             return;
     }
-    if (device.deviceStatus & kSnapshotActiveStatus) {
+    if (device.deviceStatus & DEVICE_STATUS_SNAPSHOT_ACTIVE) {
         snapStatusTicks = 0;
         return;
     }
@@ -433,7 +422,7 @@ void DiagnosticRun::getDeviceFiles()
     for (const QString &name : fetchFileList)
         localPaths << folder + QLatin1Char('/') + name;
     fileAccess->getFileList(localPaths, fetchFileList, device,
-                            onJsonRoute() ? kFetchOverHttp : kFetchWithKovnet);
+                            onJsonRoute() ? AxFileAccess::FetchOverHttp : AxFileAccess::FetchWithKovnet);
 }
 
 // ---- Finishing ----
@@ -469,7 +458,7 @@ void DiagnosticRun::rename_exe_files()
 void DiagnosticRun::zip_diagnostic()
 {
     const ArchiverCommand command = archiverCommand(
-        toolsPath(), {QStringLiteral("-m"), runFolderName(), QStringLiteral("*")}, diagnosticFolder);
+        profile().toolsPath, {QStringLiteral("-m"), runFolderName(), QStringLiteral("*")}, diagnosticFolder);
     if (command.program.isEmpty()) {
         qWarning() << "No zip program found; the diagnostic files stay in" << diagnosticFolder;
         return;
@@ -490,17 +479,8 @@ QString DiagnosticRun::runFolderName() const
     return diagnosticFolder.split(QLatin1Char('/')).last();
 }
 
-QString DiagnosticRun::workingPath() const
+// The bus's settings profile; without one, the default profile.
+CONFIG_SETTINGS DiagnosticRun::profile() const
 {
-    return bus && bus->settings ? bus->settings->workingPath : QString();
-}
-
-QString DiagnosticRun::toolsPath() const
-{
-    return bus && bus->settings ? bus->settings->toolsPath : QString();
-}
-
-int DiagnosticRun::pingInterval() const
-{
-    return bus && bus->settings ? bus->settings->pingInterval : kDefaultPingIntervalMs;
+    return bus && bus->settings ? *bus->settings : CONFIG_SETTINGS();
 }

@@ -3,6 +3,7 @@
 
 #include "comm/json/axnetworkaccessmanager.h"
 #include "model/ardentixdevice.h"
+#include "model/configsettings.h"
 
 #include <QObject>
 #include <QPointer>
@@ -121,7 +122,7 @@ private:
     void chooseFileList();
     void getDeviceFiles();
     bool makeRunFolder();
-    bool eventsTriggered(const QString &title, const QString &text);
+    bool eventsTriggered(const QString &title, const QString &logName, bool first);
     void startCapture(QProcess *process, const QString &logPrefix, const QStringList &arguments);
     QProcess *newCapture();
     void retireCapture(QProcess *capture, bool logKill);
@@ -132,9 +133,7 @@ private:
     void replaceFileAccess();
     bool onJsonRoute() const;
     QString runFolderName() const;
-    QString workingPath() const;
-    QString toolsPath() const;
-    int pingInterval() const;
+    CONFIG_SETTINGS profile() const;
 
     QPointer<AxSignalObject> bus;
     ArdentixDevice device;
