@@ -12,7 +12,7 @@ class TestAdapterList : public QObject
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }   // leaves and removes the namespaces, also after a failure
 
     void everyIpv4AddressIsOneAdapter();
     void downInterfaceThatCanBroadcastIsTaken();
@@ -23,18 +23,13 @@ private:
     void ip(const QStringList &arguments);
     NetnsPair &pair() { return m_bed->pair(); }
 
-    GatewayTestBed *m_bed = nullptr;
+    QScopedPointer<GatewayTestBed> m_bed;
 };
 
 void TestAdapterList::init()
 {
-    m_bed = new GatewayTestBed;
-}
-
-void TestAdapterList::cleanup()
-{
-    delete m_bed;   // leaves and removes the namespaces, also after a failure
-    m_bed = nullptr;
+    m_bed.reset(new GatewayTestBed);
+    AX_REQUIRE_TESTBED(*m_bed);
 }
 
 void TestAdapterList::ip(const QStringList &arguments)
@@ -45,7 +40,6 @@ void TestAdapterList::ip(const QStringList &arguments)
 
 void TestAdapterList::everyIpv4AddressIsOneAdapter()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
     ip({"addr", "add", "10.77.0.11/24", "dev", pair().interfaceName(NetnsPair::A)});
     ip({"addr", "add", "fd00:77::1/64", "dev", pair().interfaceName(NetnsPair::A), "nodad"});
 
@@ -68,7 +62,6 @@ void TestAdapterList::everyIpv4AddressIsOneAdapter()
 
 void TestAdapterList::downInterfaceThatCanBroadcastIsTaken()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
     ip({"link", "add", "axdown0", "type", "veth", "peer", "name", "axdown1"});
     ip({"addr", "add", "10.78.0.1/24", "dev", "axdown0"});
 
@@ -81,7 +74,6 @@ void TestAdapterList::downInterfaceThatCanBroadcastIsTaken()
 
 void TestAdapterList::linksWithoutEthernetAreSkipped()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
     if (!QFile::exists("/dev/net/tun"))
         QSKIP("no /dev/net/tun on this machine");
     ip({"tuntap", "add", "mode", "tun", "name", "axtun0"});
@@ -95,7 +87,6 @@ void TestAdapterList::linksWithoutEthernetAreSkipped()
 
 void TestAdapterList::listStopsAtTenAdapters()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
     // The veth end of the pair holds one address; four more pairs add eight,
     // so nine adapters are held before the pair with three addresses per end.
     for (int n = 0; n < 5; ++n) {

@@ -1,10 +1,8 @@
 #include "comm/axcomm.h"
 
 #include "model/ardentixdevice.h"
-#include "model/axmetatypes.h"
-#include "model/axsignalobject.h"
 
-#include "gatewaytestbed.h"
+#include "commtestbed.h"
 
 #include <QtTest>
 
@@ -16,9 +14,8 @@ class TestAxComm : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }
 
     void broadcastAddressListensOnEveryAdapter();
     void subnetAddressListensOnlyOnMatchingAdapters();
@@ -32,27 +29,16 @@ private:
     EmulatorProcess &first() { return m_bed->emulator(0); }
     EmulatorProcess &second() { return m_bed->emulator(1); }
 
-    GatewayTestBed *m_bed = nullptr;
-    AxSignalObject *m_root = nullptr;
+    QScopedPointer<CommTestBed> m_bed;
 };
 
-void TestAxComm::initTestCase()
-{
-    registerAxMetaTypes();
-}
-
+// Every test has both networks.
 void TestAxComm::init()
 {
-    m_bed = new GatewayTestBed;
-    m_root = new AxSignalObject(nullptr);
-}
-
-void TestAxComm::cleanup()
-{
-    delete m_root;
-    m_root = nullptr;
-    delete m_bed;
-    m_bed = nullptr;
+    m_bed.reset(new CommTestBed);
+    AX_REQUIRE_TESTBED(*m_bed);
+    QString error;
+    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
 }
 
 bool TestAxComm::setUpTwoAdapters(QString *error)
@@ -84,11 +70,8 @@ QSet<QString> TestAxComm::foundMacs(const QSignalSpy &spy) const
 
 void TestAxComm::broadcastAddressListensOnEveryAdapter()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     comm.startListening(QHostAddress("255.255.255.255"));   // no per-adapter message
     QSignalSpy found(&comm, &AxComm::deviceFound);
     QTest::qWait(100);
@@ -107,11 +90,8 @@ void TestAxComm::broadcastAddressListensOnEveryAdapter()
 
 void TestAxComm::subnetAddressListensOnlyOnMatchingAdapters()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     QTest::ignoreMessage(QtDebugMsg, "Start listening on adapter with IP:  \"10.77.0.1\"");
     comm.startListening(QHostAddress("10.77.0.255"));
     QSignalSpy found(&comm, &AxComm::deviceFound);
@@ -126,13 +106,10 @@ void TestAxComm::subnetAddressListensOnlyOnMatchingAdapters()
 
 void TestAxComm::pingTimersSendAtOnceAndPerTick()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
     const QRegularExpression broadcast("^DISCOVERY from 10.77.0.1 to 255.255.255.255 ");
     const QRegularExpression directed("^DISCOVERY from 10.77.0.1 to 10.77.0.255 ");
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     comm.startListening(QHostAddress("255.255.255.255"));
     comm.startVekPing(0);   // 0 means every 1000 ms; one request at once
     QTRY_COMPARE(first().countLines(broadcast), 1);
@@ -155,11 +132,8 @@ void TestAxComm::pingTimersSendAtOnceAndPerTick()
 
 void TestAxComm::ipConnectivityFollowsTheAdapterThatSawTheDevice()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     QSignalSpy found(&comm, &AxComm::deviceFound);
     auto report = [&comm, &found](const QString &adapterMac, const QString &ip) {
         ArdentixDevice device;

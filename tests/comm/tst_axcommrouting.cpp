@@ -1,10 +1,9 @@
 #include "comm/axcomm.h"
 
 #include "model/ardentixdevice.h"
-#include "model/axmetatypes.h"
-#include "model/axsignalobject.h"
 
-#include "gatewaytestbed.h"
+#include "commtestbed.h"
+#include "testfiles.h"
 
 #include <QtTest>
 
@@ -16,7 +15,6 @@ class TestAxCommRouting : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -30,12 +28,12 @@ private slots:
 
 private:
     // Starts the emulator as one gateway at B's own address and discovers it.
-    ArdentixDevice discoverGateway(const QStringList &extraArguments = {});
+    ArdentixDevice discoverGateway();
     int countLines(const QString &pattern) const;
 
-    GatewayTestBed *bed = nullptr;
-    AxSignalObject *root = nullptr;
+    QScopedPointer<CommTestBed> bed;
     AxComm *comm = nullptr;
+    ArdentixDevice found;   // the gateway, as discovery reported it
 };
 
 namespace {
@@ -44,32 +42,26 @@ const char *const kGatewayMac = "02:A0:00:00:00:01";
 
 } // namespace
 
-void TestAxCommRouting::initTestCase()
-{
-    registerAxMetaTypes();
-}
-
 void TestAxCommRouting::init()
 {
-    bed = new GatewayTestBed;
-    root = new AxSignalObject(nullptr);
+    bed.reset(new CommTestBed);
+    AX_REQUIRE_TESTBED(*bed);
+    found = discoverGateway();
+    QVERIFY(!found.macAddress.isEmpty());
 }
 
 void TestAxCommRouting::cleanup()
 {
     delete comm;
     comm = nullptr;
-    delete root;
-    root = nullptr;
-    delete bed;
-    bed = nullptr;
+    bed.reset();
 }
 
-ArdentixDevice TestAxCommRouting::discoverGateway(const QStringList &extraArguments)
+ArdentixDevice TestAxCommRouting::discoverGateway()
 {
-    if (!bed->startEmulator(QStringList{"--http"} + extraArguments))
+    if (!bed->startEmulator({"--http"}))
         return ArdentixDevice();
-    comm = new AxComm(nullptr, root);
+    comm = new AxComm(nullptr, &bed->root);
     comm->startListening(QHostAddress(QStringLiteral("255.255.255.255")));
     QSignalSpy found(comm, &AxComm::deviceFound);
     QTest::qWait(100); // the capture thread is reading
@@ -86,8 +78,6 @@ int TestAxCommRouting::countLines(const QString &pattern) const
 
 void TestAxCommRouting::restartTakesTheUsablePath()
 {
-    AX_REQUIRE_TESTBED(*bed);
-    const ArdentixDevice found = discoverGateway();
     QCOMPARE(found.macAddress, QString(kGatewayMac));
     QVERIFY(found.vekConnectivity && found.ipConnectivity);
 
@@ -126,10 +116,7 @@ void TestAxCommRouting::restartTakesTheUsablePath()
 
 void TestAxCommRouting::timeAndClockOnlyOverJson()
 {
-    AX_REQUIRE_TESTBED(*bed);
-    const ArdentixDevice found = discoverGateway();
-    QVERIFY(!found.macAddress.isEmpty());
-    QSignalSpy time(root, &AxSignalObject::_signal_up_system_time);
+    QSignalSpy time(&bed->root, &AxSignalObject::_signal_up_system_time);
 
     comm->DeviceTimeSync(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)), found);
     comm->readSystemTimeRequest(found);
@@ -147,9 +134,6 @@ void TestAxCommRouting::timeAndClockOnlyOverJson()
 
 void TestAxCommRouting::vekSetIpRestartsOnceAfterTheAcknowledge()
 {
-    AX_REQUIRE_TESTBED(*bed);
-    const ArdentixDevice found = discoverGateway();
-    QVERIFY(!found.macAddress.isEmpty());
     QSignalSpy acks(comm, &AxComm::vekAckReceived);
 
     comm->SetDeviceIp(found, QStringLiteral("not an address"), QString(), true);
@@ -176,10 +160,7 @@ void TestAxCommRouting::vekSetIpRestartsOnceAfterTheAcknowledge()
 
 void TestAxCommRouting::filesAreFetchedOverTheUsablePath()
 {
-    AX_REQUIRE_TESTBED(*bed);
-    const ArdentixDevice found = discoverGateway();
-    QVERIFY(!found.macAddress.isEmpty());
-    QSignalSpy received(root, &AxSignalObject::_signal_up_file_received);
+    QSignalSpy received(&bed->root, &AxSignalObject::_signal_up_file_received);
 
     ArdentixDevice json = found;
     json.jsonSupport = true;
@@ -200,18 +181,13 @@ void TestAxCommRouting::filesAreFetchedOverTheUsablePath()
 
 void TestAxCommRouting::vekFilesAreSentOneAfterTheOther()
 {
-    AX_REQUIRE_TESTBED(*bed);
-    const ArdentixDevice found = discoverGateway();
-    QVERIFY(!found.macAddress.isEmpty());
 
     QStringList local;
     for (const char *name : {"a.cfg", "b.cfg", "c.cfg"}) {
-        QFile file(bed->sandbox().filePath(QString::fromLatin1(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(700, name[0]));
-        local << file.fileName();
+        local << bed->sandbox().filePath(QString::fromLatin1(name));
+        QVERIFY(writeTestFile(local.last(), QByteArray(700, name[0])));
     }
-    QSignalSpy complete(root, &AxSignalObject::_signal_up_file_send_complete);
+    QSignalSpy complete(&bed->root, &AxSignalObject::_signal_up_file_send_complete);
     comm->sendFileRequest(local, {"a.cfg", "b.cfg", "c.cfg"}, found);
 
     QStringList finished;
@@ -233,16 +209,11 @@ void TestAxCommRouting::vekFilesAreSentOneAfterTheOther()
 
 void TestAxCommRouting::vekFileRequestWithTooFewNamesIsDropped()
 {
-    AX_REQUIRE_TESTBED(*bed);
-    const ArdentixDevice found = discoverGateway();
-    QVERIFY(!found.macAddress.isEmpty());
-    QFile file(bed->sandbox().filePath(QStringLiteral("a.cfg")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("data");
-    file.close();
+    const QString file = bed->sandbox().filePath(QStringLiteral("a.cfg"));
+    QVERIFY(writeTestFile(file, "data"));
 
-    QSignalSpy complete(root, &AxSignalObject::_signal_up_file_send_complete);
-    comm->sendFileRequest({file.fileName(), file.fileName()}, {"a.cfg"}, found);
+    QSignalSpy complete(&bed->root, &AxSignalObject::_signal_up_file_send_complete);
+    comm->sendFileRequest({file, file}, {"a.cfg"}, found);
     QTest::qWait(1000);
     QCOMPARE(complete.count(), 0);
     QCOMPARE(countLines("^FILE "), 0);
@@ -250,9 +221,6 @@ void TestAxCommRouting::vekFileRequestWithTooFewNamesIsDropped()
 
 void TestAxCommRouting::flashSizeSnapshotAbortAndForcedCheck()
 {
-    AX_REQUIRE_TESTBED(*bed);
-    const ArdentixDevice found = discoverGateway();
-    QVERIFY(!found.macAddress.isEmpty());
 
     comm->vekGetFlashSize(found);
     QTRY_COMPARE(countLines("^KOV 02:A0:00:00:00:01 ca "), 1);

@@ -3,9 +3,8 @@
 // namespace B across the veth pair.
 #include "comm/transfer/axfileaccess.h"
 
-#include "model/axmetatypes.h"
 
-#include "gatewaytestbed.h"
+#include "commtestbed.h"
 #include "testfiles.h"
 #include "transferreports.h"
 
@@ -18,41 +17,30 @@ class TestAxFileTransferTools : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }
 
     void uploadsAndFetchesThroughTheGatewaysWebSide();
     void refusedUploadsAreReportedFailed();
 
 private:
     // The emulator's gateway at B's address with its web side on.
-    bool startGateway(const QStringList &arguments, QString *error);
+    bool startGateway(const QStringList &arguments);
     ArdentixDevice gateway(const QString &user = QString(), const QString &password = QString()) const;
     EmulatorProcess &emulator() { return m_bed->emulator(); }
 
-    GatewayTestBed *m_bed = nullptr;
+    QScopedPointer<CommTestBed> m_bed;
 };
-
-void TestAxFileTransferTools::initTestCase()
-{
-    registerAxMetaTypes();
-}
 
 void TestAxFileTransferTools::init()
 {
-    m_bed = new GatewayTestBed;
+    m_bed.reset(new CommTestBed);
+    AX_REQUIRE_TESTBED(*m_bed);
 }
 
-void TestAxFileTransferTools::cleanup()
+bool TestAxFileTransferTools::startGateway(const QStringList &arguments)
 {
-    delete m_bed;
-    m_bed = nullptr;
-}
-
-bool TestAxFileTransferTools::startGateway(const QStringList &arguments, QString *error)
-{
-    return m_bed->startEmulator(QStringList({"--http"}) + arguments, error);
+    return m_bed->startEmulator(QStringList({"--http"}) + arguments);
 }
 
 ArdentixDevice TestAxFileTransferTools::gateway(const QString &user, const QString &password) const
@@ -62,9 +50,7 @@ ArdentixDevice TestAxFileTransferTools::gateway(const QString &user, const QStri
 
 void TestAxFileTransferTools::uploadsAndFetchesThroughTheGatewaysWebSide()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(startGateway({"--http-user", "admin", "--http-password", "pa\"ss wo:rd\\"}, &error), qPrintable(error));
+    QVERIFY(startGateway({"--http-user", "admin", "--http-password", "pa\"ss wo:rd\\"}));
 
     // Names with blanks, quotes, ';', ',' and a leading '-' stay what they are.
     const QStringList remoteNames = {"plain.bin", "-dash \"quoted\"; type=text/html,x", "empty", "big.bin"};
@@ -105,10 +91,7 @@ void TestAxFileTransferTools::uploadsAndFetchesThroughTheGatewaysWebSide()
 
 void TestAxFileTransferTools::refusedUploadsAreReportedFailed()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(startGateway({"--http-user", "admin", "--http-password", "right", "--disk-capacity", "1000"}, &error),
-             qPrintable(error));
+    QVERIFY(startGateway({"--http-user", "admin", "--http-password", "right", "--disk-capacity", "1000"}));
     QVERIFY(writeTestFile("small.bin", testPattern(10, 4)));
     QVERIFY(writeTestFile("large.bin", testPattern(2000, 5)));
     AxFileAccess access;

@@ -3,10 +3,8 @@
 #include "comm/vek/vekcomm.h"
 
 #include "model/ardentixdevice.h"
-#include "model/axmetatypes.h"
-#include "model/axsignalobject.h"
 
-#include "gatewaytestbed.h"
+#include "commtestbed.h"
 
 #include <QtTest>
 
@@ -18,9 +16,8 @@ class TestVekDiscovery : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }
 
     void everyAnsweringDeviceArrivesOncePerReply();
     void directedPingReachesOnlyItsTarget();
@@ -30,29 +27,25 @@ private slots:
 
 private:
     static QMap<QString, ArdentixDevice> byMac(const QSignalSpy &spy);
+    // What a device's reply told of it: address, title, firmware, platform code and name, status.
+    static QString described(const ArdentixDevice &device);
     EmulatorProcess &emulator() { return m_bed->emulator(); }
 
-    GatewayTestBed *m_bed = nullptr;
-    AxSignalObject *m_root = nullptr;
+    QScopedPointer<CommTestBed> m_bed;
 };
-
-void TestVekDiscovery::initTestCase()
-{
-    registerAxMetaTypes();
-}
 
 void TestVekDiscovery::init()
 {
-    m_bed = new GatewayTestBed;
-    m_root = new AxSignalObject(nullptr);
+    m_bed.reset(new CommTestBed);
+    AX_REQUIRE_TESTBED(*m_bed);
 }
 
-void TestVekDiscovery::cleanup()
+QString TestVekDiscovery::described(const ArdentixDevice &device)
 {
-    delete m_root;
-    m_root = nullptr;
-    delete m_bed;
-    m_bed = nullptr;
+    return QStringList{device.ipAddress.toString(), device.configTitle, device.firmwareVersion,
+                       QString::number(device.platformCode), device.devicePlatform,
+                       "0x" + QString::number(device.deviceStatus, 16), device.statusText()}
+        .join('|');
 }
 
 QMap<QString, ArdentixDevice> TestVekDiscovery::byMac(const QSignalSpy &spy)
@@ -67,19 +60,17 @@ QMap<QString, ArdentixDevice> TestVekDiscovery::byMac(const QSignalSpy &spy)
 
 void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(m_bed->startEmulator({"--devices", "6", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.100",
+    QVERIFY(m_bed->startEmulator({"--devices", "6", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.100",
                    "--device", "1:platform=101,title=Pump house,firmware=6.16.2,status=0x10,reply=238,version=2",
                    "--device", "2:silent",
                    "--device", "3:malformed",
                    "--device", "4:late=300,netsupport=0x41F",
-                   "--device", "5:ip=10.99.0.5,name=AX-K700 Rail,tag=RAIL0005"}, &error), qPrintable(error));
+                   "--device", "5:ip=10.99.0.5,name=AX-K700 Rail,tag=RAIL0005"}));
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     comm.startListening(QHostAddress("255.255.255.255"));
     QSignalSpy found(&comm, &AxComm::deviceFound);
-    QSignalSpy support(m_root, &AxSignalObject::_signal_up_vek_advanced_network_support);
+    QSignalSpy support(&m_bed->root, &AxSignalObject::_signal_up_vek_advanced_network_support);
     QTest::qWait(100);   // the capture thread is reading
     comm.vekPing();
 
@@ -101,26 +92,16 @@ void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
     }
 
     const ArdentixDevice plain = devices.value("02:A0:00:00:00:01");
-    QCOMPARE(plain.ipAddress, QHostAddress("10.77.0.100"));
-    QCOMPARE(plain.configTitle, QString("Gateway 0"));
-    QCOMPARE(plain.firmwareVersion, QString("6.21.0"));
-    QCOMPARE(plain.platformCode, 300u);
-    QCOMPARE(plain.devicePlatform, ArdentixDevice::platformNameForCode(300));
+    QCOMPARE(described(plain), "10.77.0.100|Gateway 0|6.21.0|300|" + ArdentixDevice::platformNameForCode(300)
+                                   + "|0x0|Normal");
     QCOMPARE(plain.deviceTag, QString("EMU0"));
-    QCOMPARE(plain.deviceStatus, 0u);
-    QCOMPARE(plain.statusText(), QString("Normal"));
     QVERIFY(plain.ipConnectivity);
     QVERIFY(!plain.secureGwSupport);
 
     const ArdentixDevice pump = devices.value("02:A0:00:00:00:02");
-    QCOMPARE(pump.ipAddress, QHostAddress("10.77.0.101"));
-    QCOMPARE(pump.configTitle, QString("Pump house"));
-    QCOMPARE(pump.firmwareVersion, QString("6.16.2"));
-    QCOMPARE(pump.platformCode, 101u);
-    QCOMPARE(pump.devicePlatform, ArdentixDevice::platformNameForCode(101));
+    QCOMPARE(described(pump), "10.77.0.101|Pump house|6.16.2|101|" + ArdentixDevice::platformNameForCode(101)
+                                  + "|0x10|Test Passed");
     QCOMPARE(pump.nicCount, ArdentixDevice::nicCountForPlatform(101));
-    QCOMPARE(pump.deviceStatus, 0x10u);
-    QCOMPARE(pump.statusText(), QString("Test Passed"));
     QVERIFY(pump.secureGwSupport);
 
     const ArdentixDevice late = devices.value("02:A0:00:00:00:05");
@@ -147,12 +128,9 @@ void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
 
 void TestVekDiscovery::directedPingReachesOnlyItsTarget()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(m_bed->startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "2:ip=10.88.0.9"}, &error),
-             qPrintable(error));
+    QVERIFY(m_bed->startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "2:ip=10.88.0.9"}));
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     comm.startListening(QHostAddress("255.255.255.255"));
     QSignalSpy found(&comm, &AxComm::deviceFound);
     QTest::qWait(100);
@@ -168,13 +146,10 @@ void TestVekDiscovery::directedPingReachesOnlyItsTarget()
 // gateway takes the veth end's own address.
 void TestVekDiscovery::udpSocketPingReachesTheDevice()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "1:ip=10.77.0.2"}, &error),
-             qPrintable(error));
+    QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "1:ip=10.77.0.2"}));
 
     AdapterList adapters;
-    VekComm vek(nullptr, m_root, adapters.adapter(0), QHostAddress("255.255.255.255"));
+    VekComm vek(nullptr, &m_bed->root, adapters.adapter(0), QHostAddress("255.255.255.255"));
     vek.startListening();
     QSignalSpy found(&vek, &VekComm::vekIamReceived);
     QTest::qWait(100);
@@ -186,13 +161,11 @@ void TestVekDiscovery::udpSocketPingReachesTheDevice()
 
 void TestVekDiscovery::setIpAndRestartCarryTheirBytes()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100"}, &error), qPrintable(error));
+    QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100"}));
 
     AdapterList adapters;
     QCOMPARE(adapters.count(), 1);
-    VekComm vek(nullptr, m_root, adapters.adapter(0), QHostAddress("255.255.255.255"));
+    VekComm vek(nullptr, &m_bed->root, adapters.adapter(0), QHostAddress("255.255.255.255"));
     vek.startListening();
     QSignalSpy found(&vek, &VekComm::vekIamReceived);
     QSignalSpy acks(&vek, &VekComm::vekAckReceived);
@@ -240,16 +213,14 @@ void TestVekDiscovery::setIpAndRestartCarryTheirBytes()
 
 void TestVekDiscovery::flashSizeAnswerRenamesTheFirmware()
 {
-    AX_REQUIRE_TESTBED(*m_bed);
-    QString error;
-    QVERIFY2(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "0:flash=large",
-                                   "--device", "1:flash=standard,platform=101"}, &error), qPrintable(error));
+    QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "0:flash=large",
+                                   "--device", "1:flash=standard,platform=101"}));
 
     AdapterList adapters;
-    VekComm vek(nullptr, m_root, adapters.adapter(0), QHostAddress("255.255.255.255"));
+    VekComm vek(nullptr, &m_bed->root, adapters.adapter(0), QHostAddress("255.255.255.255"));
     vek.startListening();
     QSignalSpy found(&vek, &VekComm::vekIamReceived);
-    QSignalSpy renamed(m_root, &AxSignalObject::_signal_up_update_device_firmware_name);
+    QSignalSpy renamed(&m_bed->root, &AxSignalObject::_signal_up_update_device_firmware_name);
     QTest::qWait(100);
     vek.vekPingBroadcast();
     QTRY_COMPARE(found.count(), 2);
