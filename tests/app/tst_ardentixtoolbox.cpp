@@ -1,14 +1,13 @@
 #include "app/ardentixtoolbox.h"
 
 #include "comm/axcomm.h"
-#include "model/axmetatypes.h"
 #include "model/axsignalobject.h"
 #include "model/devicedatabase.h"
 #include "ui/main/axtmainwindow.h"
 #include "ui/tool/helpwidget.h"
 #include "ui/tool/systemsettingswidget.h"
 
-#include "gatewaytestbed.h"
+#include "toolboxtestbed.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,9 +29,8 @@ class tst_ArdentixToolbox : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }
 
     void discoveredDevicesReachTheStoreAndTheMainWindow();
     void everyConnectionIsMade();
@@ -43,59 +41,18 @@ private slots:
     void closingTheMainWindowWithSettingsOpenIsSafe();
 
 private:
-    void storeProfile(const QString &name, int pingInterval);
-    AXTMainWindow *mainWindow() const;
-    DeviceDatabase *store() const;
+    void storeQuickProfile() const { m_bed->storeProfile("Quick", {{"ping_interval", 200}}); }
+    static AXTMainWindow *mainWindow() { return ToolboxTestBed::mainWindow(); }
+    DeviceDatabase *store() const { return m_bed->store(); }
     int pingsSeen() const;
 
-    std::unique_ptr<GatewayTestBed> m_bed;
-    std::unique_ptr<ArdentixToolbox> m_toolbox;
+    std::unique_ptr<ToolboxTestBed> m_bed;
 };
-
-void tst_ArdentixToolbox::initTestCase()
-{
-    registerAxMetaTypes();
-    qRegisterMetaType<RUN_MODE>("RUN_MODE");
-}
 
 void tst_ArdentixToolbox::init()
 {
-    m_bed = std::make_unique<GatewayTestBed>();
+    m_bed = std::make_unique<ToolboxTestBed>();
     AX_REQUIRE_TESTBED(*m_bed);
-}
-
-void tst_ArdentixToolbox::cleanup()
-{
-    m_toolbox.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget *window : QApplication::topLevelWidgets())
-        delete window;
-    m_bed.reset();
-}
-
-void tst_ArdentixToolbox::storeProfile(const QString &name, int pingInterval)
-{
-    QSettings store(QStringLiteral("Ardentix"), QStringLiteral("Toolbox"));
-    store.beginWriteArray("settings_profiles", 1);
-    store.setArrayIndex(0);
-    store.setValue("settings_profile_name", name);
-    store.setValue("working_path", m_bed->sandbox().path());
-    store.setValue("tools_path", m_bed->sandbox().path());
-    store.setValue("ping_interval", pingInterval);
-    store.endArray();
-}
-
-AXTMainWindow *tst_ArdentixToolbox::mainWindow() const
-{
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *window = qobject_cast<AXTMainWindow *>(widget))
-            return window;
-    return nullptr;
-}
-
-DeviceDatabase *tst_ArdentixToolbox::store() const
-{
-    return m_toolbox->findChild<DeviceDatabase *>();
 }
 
 int tst_ArdentixToolbox::pingsSeen() const
@@ -109,8 +66,7 @@ void tst_ArdentixToolbox::discoveredDevicesReachTheStoreAndTheMainWindow()
     QString error;
     QVERIFY2(m_bed->pair().addAddress(NetnsPair::B, "10.77.0.3/24", &error), qPrintable(error));
     QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:00:01", "--http"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE(0));
+    m_bed->start(RUN_MODE(0));
 
     AXTMainWindow *window = mainWindow();
     QVERIFY(window);
@@ -146,11 +102,10 @@ void tst_ArdentixToolbox::discoveredDevicesReachTheStoreAndTheMainWindow()
 void tst_ArdentixToolbox::everyConnectionIsMade()
 {
     QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE(RUN_MODE_FORCED_PING));
+    m_bed->start(RUN_MODE(RUN_MODE_FORCED_PING));
     AXTMainWindow *window = mainWindow();
     DeviceDatabase *db = store();
-    AxComm *comm = m_toolbox->findChild<AxComm *>();
+    AxComm *comm = m_bed->toolbox()->findChild<AxComm *>();
     QVERIFY(window && db && comm);
     // The root: upstream of the main window's node, which is the help window's upstream.
     HelpWidget *help = nullptr;
@@ -163,19 +118,19 @@ void tst_ArdentixToolbox::everyConnectionIsMade()
     // Each expected connection exists exactly when it can be taken away.
     struct Connection { QObject *from; const char *signal; QObject *to; const char *slot; };
     const Connection expected[] = {
-        {comm, SIGNAL(deviceFound(ArdentixDevice)), m_toolbox.get(), SLOT(onDeviceFound(ArdentixDevice))},
+        {comm, SIGNAL(deviceFound(ArdentixDevice)), m_bed->toolbox(), SLOT(onDeviceFound(ArdentixDevice))},
         {db, SIGNAL(onlineDeviceUpdate(ArdentixDevice)), window, SLOT(AddDeviceToList(ArdentixDevice))},
         {db, SIGNAL(deviceOffline(ArdentixDevice)), window, SLOT(deviceOffline(ArdentixDevice))},
         {db, SIGNAL(deviceLost(ArdentixDevice)), comm, SLOT(deviceLost(ArdentixDevice))},
-        {window, SIGNAL(deviceFavoriteChangedSignal(QString,bool)), m_toolbox.get(),
+        {window, SIGNAL(deviceFavoriteChangedSignal(QString,bool)), m_bed->toolbox(),
          SLOT(onDeviceFavoriteChanged(QString,bool))},
         {window, SIGNAL(userDeviceAdded(ArdentixDevice)), db, SLOT(updateDeviceOnDefaultDatabase(ArdentixDevice))},
         {window, SIGNAL(userDeviceAdded(ArdentixDevice)), db, SLOT(updateDeviceOnFileDatabase(ArdentixDevice))},
         {window, SIGNAL(userDeviceRemoved(QString)), db, SLOT(removeDeviceFromDefaultDatabaseByIP(QString))},
         {window, SIGNAL(userDeviceRemoved(QString)), db, SLOT(removeDeviceFromFileDatabaseByIP(QString))},
         {db, SIGNAL(removeDevice(QString)), window, SLOT(removeDeviceFromList(QString))},
-        {window, SIGNAL(showSetupWidget()), m_toolbox.get(), SLOT(showSetupWidget())},
-        {window, SIGNAL(start_forced_ping()), m_toolbox.get(), SLOT(start_forced_ping())},
+        {window, SIGNAL(showSetupWidget()), m_bed->toolbox(), SLOT(showSetupWidget())},
+        {window, SIGNAL(start_forced_ping()), m_bed->toolbox(), SLOT(start_forced_ping())},
         {root, SIGNAL(_signal_up_axgui_support(QString,bool,bool)), db,
          SLOT(updateAxguiSupported(QString,bool,bool))},
         {root, SIGNAL(_signal_up_diag_support(QString,bool,bool)), db, SLOT(updateDiagSupported(QString,bool,bool))},
@@ -225,8 +180,7 @@ void tst_ArdentixToolbox::deviceAddedByAddressIsStoredAndReplacedByTheDiscovered
 {
     // The gateway at 10.77.0.100 stays quiet until discovery is asked for (F5).
     QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-mac", "02:A0:00:00:00:07", "--base-ip", "10.77.0.100"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE_FORCED_PING);
+    m_bed->start(RUN_MODE_FORCED_PING);
     AXTMainWindow *window = mainWindow();
     QVERIFY(window);
     QSignalSpy shown(store(), &DeviceDatabase::onlineDeviceUpdate);
@@ -270,11 +224,10 @@ void tst_ArdentixToolbox::deviceAddedByAddressIsStoredAndReplacedByTheDiscovered
 
 void tst_ArdentixToolbox::forcedPingPingsOnlyAfterF5()
 {
-    storeProfile("Quick", 200);
+    storeQuickProfile();
     QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox")).setValue("active_settings_profile", "Quick");
     QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE(RUN_MODE_FORCED_PING | RUN_MODE_ADVANCED));
+    m_bed->start(RUN_MODE(RUN_MODE_FORCED_PING | RUN_MODE_ADVANCED));
     AXTMainWindow *window = mainWindow();
     QVERIFY(window);
 
@@ -298,10 +251,9 @@ void tst_ArdentixToolbox::forcedPingPingsOnlyAfterF5()
 
 void tst_ArdentixToolbox::profileChangeReappliesThePing()
 {
-    storeProfile("Quick", 200);
+    storeQuickProfile();
     QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE(0));
+    m_bed->start(RUN_MODE(0));
     QVERIFY(mainWindow());
 
     // The built-in profile pings every 1500 ms: one at once, then a pause.
@@ -325,8 +277,7 @@ void tst_ArdentixToolbox::profileChangeReappliesThePing()
 void tst_ArdentixToolbox::setupOpensOneSettingsWindow()
 {
     QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE_FORCED_PING);
+    m_bed->start(RUN_MODE_FORCED_PING);
     auto *setup = mainWindow()->findChild<QPushButton *>("setupButton");
     const auto settingsWindows = [] {
         QList<SystemSettingsWidget *> windows;
@@ -351,10 +302,9 @@ void tst_ArdentixToolbox::setupOpensOneSettingsWindow()
 
 void tst_ArdentixToolbox::closingTheMainWindowWithSettingsOpenIsSafe()
 {
-    storeProfile("Quick", 200);
+    storeQuickProfile();
     QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE_FORCED_PING);
+    m_bed->start(RUN_MODE_FORCED_PING);
     QPointer<AXTMainWindow> window = mainWindow();
     QTest::mouseClick(window->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
     SystemSettingsWidget *settings = nullptr;

@@ -48,6 +48,7 @@ public:
     bool writeHosts(NetnsPair::Side side, const QString &lines, QString *error = nullptr);
 
     TestSandbox &sandbox() { return m_sandbox; }
+    const TestSandbox &sandbox() const { return m_sandbox; }
     NetnsPair &pair() { return m_pair; }
     QString gatewayAddress() const;  // side B
     QString toolboxAddress() const;  // side A

@@ -1,13 +1,12 @@
 #include "app/ardentixtoolbox.h"
-#include "model/axmetatypes.h"
 #include "model/devicedatabase.h"
 #include "ui/main/axtmainwindow.h"
 #include "ui/main/devicetoolbarwidget.h"
 #include "ui/main/favoritedevicebutton.h"
 #include "ui/main/userdevicebutton.h"
 
-#include "gatewaytestbed.h"
 #include "rowtesthelpers.h"
+#include "toolboxtestbed.h"
 
 #include <QInputDialog>
 #include <QLabel>
@@ -34,9 +33,8 @@ class tst_DeviceTable : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }
 
     void devicesAppearInAddressOrder();
     void quietDevicesGoLostThenOffline();
@@ -48,11 +46,10 @@ private:
     EmulatorProcess &emulator() { return m_bed->emulator(0); }
     EmulatorProcess &quietEmulator() { return m_bed->emulator(1); }
     void startToolbox();
-    void stopToolbox();
-    AXTMainWindow *window() const;
+    static AXTMainWindow *window() { return ToolboxTestBed::mainWindow(); }
     QTableView *table() const;
     QStandardItemModel *model() const;
-    DeviceDatabase *store() const;
+    DeviceDatabase *store() const { return m_bed->store(); }
     int rowOf(const QString &key) const;
     int stateOf(const QString &key) const;
     QStringList keys() const;
@@ -60,67 +57,26 @@ private:
     QWidget *cell(const QString &key, int column) const;
     bool pressRemoveAndConfirm(const QString &key);
 
-    std::unique_ptr<GatewayTestBed> m_bed;
-    std::unique_ptr<ArdentixToolbox> m_toolbox;
+    std::unique_ptr<ToolboxTestBed> m_bed;
 };
-
-void tst_DeviceTable::initTestCase()
-{
-    registerAxMetaTypes();
-    qRegisterMetaType<RUN_MODE>("RUN_MODE");
-}
 
 void tst_DeviceTable::init()
 {
-    m_bed = std::make_unique<GatewayTestBed>();
+    m_bed = std::make_unique<ToolboxTestBed>();
     AX_REQUIRE_TESTBED(*m_bed);
     QVERIFY(copyImages(m_bed->sandbox().path()));
 
     // Quick ageing: lost after 800 ms without an answer, offline 4 s after the last one,
     // so a lost device is shown as such for at least two maintenance passes.
-    QSettings settings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox"));
-    settings.beginWriteArray("settings_profiles", 1);
-    settings.setArrayIndex(0);
-    settings.setValue("settings_profile_name", "Quick");
-    settings.setValue("working_path", m_bed->sandbox().path());
-    settings.setValue("tools_path", m_bed->sandbox().path());
-    settings.setValue("ping_interval", 200);
-    settings.setValue("timeout_to_lost", 800);
-    settings.setValue("lost_indicator_period", 4);
-    settings.setValue("new_indicator_period", 1);
-    settings.endArray();
-    settings.setValue("active_settings_profile", "Quick");
-}
-
-void tst_DeviceTable::cleanup()
-{
-    stopToolbox();
-    m_bed.reset();
+    m_bed->storeProfile("Quick", {{"ping_interval", 200}, {"timeout_to_lost", 800}, {"lost_indicator_period", 4},
+                                  {"new_indicator_period", 1}});
+    QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox")).setValue("active_settings_profile", "Quick");
 }
 
 void tst_DeviceTable::startToolbox()
 {
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE(0));
+    m_bed->start(RUN_MODE(0));
     QVERIFY(window());
-}
-
-void tst_DeviceTable::stopToolbox()
-{
-    if (AXTMainWindow *main = window())
-        main->close();
-    m_toolbox.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        delete widget;
-}
-
-AXTMainWindow *tst_DeviceTable::window() const
-{
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *main = qobject_cast<AXTMainWindow *>(widget))
-            return main;
-    return nullptr;
 }
 
 QTableView *tst_DeviceTable::table() const
@@ -131,11 +87,6 @@ QTableView *tst_DeviceTable::table() const
 QStandardItemModel *tst_DeviceTable::model() const
 {
     return qobject_cast<QStandardItemModel *>(table()->model());
-}
-
-DeviceDatabase *tst_DeviceTable::store() const
-{
-    return m_toolbox->findChild<DeviceDatabase *>();
 }
 
 int tst_DeviceTable::rowOf(const QString &key) const
@@ -242,7 +193,7 @@ void tst_DeviceTable::quietDevicesGoLostThenOffline()
     QCOMPARE(keys(), QStringList({"02:A0:00:00:00:01", favourite}));
 
     // The favourite is still there after a restart, starred, before any answer.
-    stopToolbox();
+    m_bed->stop();
     emulator().stop();
     startToolbox();
     QCOMPARE(keys(), QStringList({favourite}));
