@@ -14,6 +14,17 @@
 
 #include <signal.h>
 
+// A device to diagnose: at side B's address, reachable over IP.
+inline ArdentixDevice diagnosedDevice(const QString &title, const QString &mac)
+{
+    ArdentixDevice device;
+    device.configTitle = title;
+    device.ipAddress = QHostAddress(QStringLiteral("10.77.0.2"));
+    device.setMacString(mac);
+    device.ipConnectivity = true;
+    return device;
+}
+
 // A working folder, a tools folder with the stand-in capture tool, the KOVNET
 // stand-in where the file fetcher looks for it, the stand-in file browser on
 // the PATH, and a root bus carrying the settings profile; in a sandbox of its

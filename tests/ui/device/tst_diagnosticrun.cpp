@@ -40,13 +40,10 @@ void tst_DiagnosticRun::cleanup()
 
 ArdentixDevice tst_DiagnosticRun::device()
 {
-    ArdentixDevice device;
-    device.ipAddress = QHostAddress(QStringLiteral("10.77.0.2"));
-    device.setMacString(QStringLiteral("02:00:0A:4D:00:02"));
+    ArdentixDevice device = diagnosedDevice(QString(), QStringLiteral("02:00:0A:4D:00:02"));
     device.devicePlatform = QStringLiteral("AX-K700");
     device.platformCode = 351;
     device.firmwareVersion = QStringLiteral("FW 6.18");
-    device.ipConnectivity = true;
     return device;
 }
 

@@ -47,11 +47,7 @@ private:
 
 ArdentixDevice tst_DiagnosticsOnDevice::gateway()
 {
-    ArdentixDevice device;
-    device.configTitle = QStringLiteral("Gateway 0");
-    device.ipAddress = QHostAddress(QStringLiteral("10.77.0.2"));
-    device.setMacString(QStringLiteral("02:A0:00:00:00:01"));
-    device.ipConnectivity = true;
+    ArdentixDevice device = diagnosedDevice(QStringLiteral("Gateway 0"), QStringLiteral("02:A0:00:00:00:01"));
     device.jsonSupport = true;
     return device;
 }
