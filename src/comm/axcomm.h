@@ -2,6 +2,7 @@
 #define AXCOMM_H
 
 #include "comm/link/adapterlist.h"
+#include "comm/transfer/filebatch.h"
 #include "comm/transfer/filenamepair.h"
 
 #include "model/ardentixdevice.h"
@@ -32,6 +33,12 @@ public:
     // given one (every one for 255.255.255.255) are wired and capture.
     void startListening(const QHostAddress &address);
 
+    // The adapters the manager listens on, for callers that list them.
+    const AdapterList *adapterList() const;
+    // A KOV restart through the adapter that saw the device; false when none
+    // did or the device's MAC is no MAC, and nothing was sent.
+    bool vekRestartDevice(const ArdentixDevice &device);
+
     void startVekPing(int interval);
     void stopVekPing();
     void startDirectedPing(int interval, const QHostAddress &target);
@@ -43,6 +50,9 @@ signals:
     // Device request routing (axcommrouting.cpp).
     void vekAckReceived(ArdentixDevice ack_device);
     void vekNakReceived(ArdentixDevice nak_device);
+    // A file to send could not be read: a title and a text to show the user.
+    // Its failure report follows on the bus.
+    void fileSendError(QString title, QString text);
 
 public slots:
     void vekPing();
@@ -51,7 +61,9 @@ public slots:
 
     // Device request routing (axcommrouting.cpp): each request goes over
     // JSON-RPC when the device speaks it and is reachable, else over VEK
-    // through the adapter that saw the device, else nowhere.
+    // through the adapter that saw the device, else nowhere. Every file get
+    // and every file of a send ends with one final report on the bus, also
+    // when it goes nowhere; send requests run one after the other per route.
     void ForceCommCheck(ArdentixDevice device);
     void CheckAxguiSupport(ArdentixDevice device);
     void CheckAuthentication(ArdentixDevice device);
@@ -87,16 +99,18 @@ private:
     void connectRouting(VekComm *vek);
     static bool isJsonUsable(const ArdentixDevice &device);
     VekComm *deviceAdapter(const ArdentixDevice &device) const;
-    void vekRestartDevice(const ArdentixDevice &device);
     void vekSetIp(const ArdentixDevice &device, const QString &address);
-    void vekSendFile(const QString &localPath, const QString &remoteName, const ArdentixDevice &device);
+    void startNextVekBatch();
     void vekGetFile(const QString &remoteName, const ArdentixDevice &device);
+    void reportSendFailed(const QStringList &localPaths, const ArdentixDevice &device);
+    void reportNotReceived(const QString &remoteName, const ArdentixDevice &device);
 
     JsonComm *jsonComm = nullptr;
     QStringList pendingRestartMacs;    // VEK set-IP waiting for the acknowledge to restart
     AxFileAccess *fileAccess = nullptr;
     QList<FileNamePair> vekFileQueue;  // first entry: the file being sent
     ArdentixDevice vekFileTarget;
+    QList<FileBatch> waitingVekBatches;
 };
 
 #endif // AXCOMM_H

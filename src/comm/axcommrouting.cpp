@@ -13,6 +13,8 @@
 #include "model/axsignalobject.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QMetaObject>
 
 void AxComm::setUpRouting()
 {
@@ -26,6 +28,7 @@ void AxComm::connectRouting(VekComm *vek)
     connect(vek, &VekComm::vekAckReceived, this, &AxComm::processVekAckReceived);
     connect(vek, &VekComm::vekNakReceived, this, &AxComm::processVekNakReceived);
     connect(vek, &VekComm::vek_file_send_finished, this, &AxComm::process_vek_file_send_finished);
+    connect(vek, &VekComm::fileSendError, this, &AxComm::fileSendError);
 }
 
 bool AxComm::isJsonUsable(const ArdentixDevice &device)
@@ -123,40 +126,78 @@ void AxComm::processVekNakReceived(ArdentixDevice device)
 void AxComm::sendFileRequest(QStringList local_file_path, QStringList remote_file_name, ArdentixDevice device)
 {
     if (isJsonUsable(device)) {
-        fileAccess->sendFiles(local_file_path, remote_file_name, device);
+        if (!fileAccess->sendFiles(local_file_path, remote_file_name, device))
+            reportSendFailed(local_file_path, device);
         return;
     }
-    if (!device.vekConnectivity)
+    if (!device.vekConnectivity) {
+        qDebug() << "Send files: no way to reach" << device.ipAddress.toString();
+        reportSendFailed(local_file_path, device);
         return;
+    }
     if (remote_file_name.size() < local_file_path.size()) {
         qDebug() << "[VEK] Send files refused: fewer remote names than files" << remote_file_name.size()
                  << local_file_path.size();
+        reportSendFailed(local_file_path, device);
         return;
     }
-    vekFileQueue.clear();
+    FileBatch batch{{}, device};
     for (int k = 0; k < local_file_path.size(); ++k)
-        vekFileQueue.append(FileNamePair{local_file_path.at(k), remote_file_name.at(k)});
-    vekFileTarget = device;
-    if (!vekFileQueue.isEmpty())
-        vekSendFile(vekFileQueue.first().localPath, vekFileQueue.first().remoteName, vekFileTarget);
+        batch.files.append(FileNamePair{local_file_path.at(k), remote_file_name.at(k)});
+    if (batch.files.isEmpty())
+        return;
+    waitingVekBatches.append(batch);
+    if (vekFileQueue.isEmpty())
+        startNextVekBatch();
+    else
+        qDebug() << "[VEK] Send files to" << device.macAddress << "wait for those to" << vekFileTarget.macAddress;
 }
 
+// One VEK batch at a time, whatever the adapter; a batch for a device no
+// adapter sees ends at once, every file failed.
+void AxComm::startNextVekBatch()
+{
+    while (!waitingVekBatches.isEmpty()) {
+        const FileBatch batch = waitingVekBatches.takeFirst();
+        VekComm *vek = deviceAdapter(batch.device);
+        if (!vek) {
+            qDebug() << "[VEK] Send files: no adapter sees" << batch.device.macAddress;
+            QStringList paths;
+            for (const FileNamePair &file : batch.files)
+                paths << file.localPath;
+            reportSendFailed(paths, batch.device);
+            continue;
+        }
+        vekFileQueue = batch.files;
+        vekFileTarget = batch.device;
+        vek->sendFile(vekFileQueue.first().localPath, vekFileQueue.first().remoteName, vekFileTarget);
+        return;
+    }
+}
+
+// The rest of the batch goes on as a batch of its own, ahead of those waiting.
 void AxComm::process_vek_file_send_finished()
 {
     if (!vekFileQueue.isEmpty())
         vekFileQueue.removeFirst();
-    if (vekFileQueue.isEmpty())
-        return;
-    qDebug() << "[VKE] Send next file in list " << vekFileQueue.first().localPath;
-    vekSendFile(vekFileQueue.first().localPath, vekFileQueue.first().remoteName, vekFileTarget);
+    if (!vekFileQueue.isEmpty()) {
+        qDebug() << "[VKE] Send next file in list " << vekFileQueue.first().localPath;
+        waitingVekBatches.prepend(FileBatch{vekFileQueue, vekFileTarget});
+        vekFileQueue.clear();
+    }
+    startNextVekBatch();
 }
 
 void AxComm::getFileRequest(QString remote_file_name, ArdentixDevice device)
 {
-    if (isJsonUsable(device))
+    if (isJsonUsable(device)) {
         jsonComm->RequestGeneralFile(remote_file_name, device);
-    else if (device.vekConnectivity)
+    } else if (device.vekConnectivity) {
         vekGetFile(remote_file_name, device);
+    } else {
+        qDebug() << "Get file: no way to reach" << device.ipAddress.toString();
+        reportNotReceived(remote_file_name, device);
+    }
 }
 
 void AxComm::_slot_sendFileComplete(QString file_name, FILE_TRANSFER_STATE tx_state, float progress,
@@ -190,13 +231,13 @@ void AxComm::AbortBridgeSnapshot(ArdentixDevice device)
     vek->abortBridgeSnapshot(device);
 }
 
-void AxComm::vekRestartDevice(const ArdentixDevice &device)
+bool AxComm::vekRestartDevice(const ArdentixDevice &device)
 {
     VekComm *vek = deviceAdapter(device);
     if (!vek)
-        return;
+        return false;
     qDebug() << "[VEK] Restart device";
-    vek->vekRestartDevice(device);
+    return vek->vekRestartDevice(device);
 }
 
 void AxComm::vekSetIp(const ArdentixDevice &device, const QString &address)
@@ -205,14 +246,30 @@ void AxComm::vekSetIp(const ArdentixDevice &device, const QString &address)
         vek->vekSetDeviceIp(device, QHostAddress(address));
 }
 
-void AxComm::vekSendFile(const QString &localPath, const QString &remoteName, const ArdentixDevice &device)
-{
-    if (VekComm *vek = deviceAdapter(device))
-        vek->sendFile(localPath, remoteName, device);
-}
-
 void AxComm::vekGetFile(const QString &remoteName, const ArdentixDevice &device)
 {
-    if (VekComm *vek = deviceAdapter(device))
+    if (VekComm *vek = deviceAdapter(device)) {
         vek->getFile(remoteName, device);
+        return;
+    }
+    qDebug() << "[VEK] Get file: no adapter sees" << device.macAddress;
+    reportNotReceived(remoteName, device);
+}
+
+// Requests that go nowhere are answered from the event loop: a window hears
+// the end of a request only after it has finished asking.
+void AxComm::reportSendFailed(const QStringList &localPaths, const ArdentixDevice &device)
+{
+    QMetaObject::invokeMethod(this, [this, localPaths, device] {
+        for (const QString &path : localPaths)
+            _slot_sendFileComplete(QDir::fromNativeSeparators(path), FILE_TRANSFER_FAILED, 0.0f, device);
+    }, Qt::QueuedConnection);
+}
+
+void AxComm::reportNotReceived(const QString &remoteName, const ArdentixDevice &device)
+{
+    QMetaObject::invokeMethod(this, [this, remoteName, device] {
+        if (bus)
+            bus->_slot_up_file_received(remoteName, QByteArray(), false, device);
+    }, Qt::QueuedConnection);
 }

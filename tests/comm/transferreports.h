@@ -32,5 +32,6 @@ inline QStringList sendReports(const QSignalSpy &spy)
 
 inline const QString Complete = QString::number(FILE_TRANSFER_COMPLETE);
 inline const QString Failed = QString::number(FILE_TRANSFER_FAILED);
+inline const QString AuthRequired = QString::number(FILE_TRANSFER_AUTH_REQUIRED);
 
 #endif // TRANSFERREPORTS_H

@@ -36,6 +36,8 @@ bool installStub(const QString &name)
     return QFile::copy(QStringLiteral(AX_TESTS_SOURCE_DIR "/stubs/") + name, "bin/" + name);
 }
 
+const QString StatusFormat = "\\nax-upload-http-status: %{response_code}\\n";
+
 } // namespace
 
 class TestAxFileAccess : public QObject
@@ -55,7 +57,7 @@ private slots:
     void readErrorsAreRetriedFourTimesPerBatch();
     void crashedUploadIsRetriedThenReportedOnce();
     void failedFileStopsItsBatch();
-    void newBatchReplacesARunningOne();
+    void newBatchWaitsForTheRunningOne();
 
     void kovnetFetchesEveryFileWithItsCommandLine();
     void failingFetchesStillCompleteTheList();
@@ -121,7 +123,7 @@ void TestAxFileAccess::uploadIsJudgedByTheWholeAnswer()
         QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Complete, "two.txt=" + Complete}));
         QCOMPARE(batch.first().at(0).toInt(), 2);
     } else {
-        QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Failed}));
+        QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Failed, "two.txt=" + Failed}));
         QCOMPARE(batch.first().at(0).toInt(), 0);
     }
     QCOMPARE(batch.size(), 1);
@@ -147,8 +149,10 @@ void TestAxFileAccess::commandLinesKeepNamesInTheirArguments()
     // A user name without a password sends no credentials.
     QCOMPARE(stubRuns("curl-calls.txt"),
              QList<QStringList>({{"--form", "upload=@\"a b.txt\";filename=\"x;filename=evil\"",
+                                  "--write-out", StatusFormat, "--speed-limit", "1", "--speed-time", "120",
                                   "10.1.2.3/ardentix.cgi"},
                                  {"--form", "upload=@\"a b.txt\";filename=\"a b.txt\"",
+                                  "--write-out", StatusFormat, "--speed-limit", "1", "--speed-time", "120",
                                   "10.1.2.3/ardentix.cgi"},
                                  {"10.1.2.4/--remote%20name", "-o", "./-out file"}}));
     QCOMPARE(stubRuns("kovnet-calls.txt"),
@@ -174,7 +178,8 @@ void TestAxFileAccess::passwordNeverOnTheCommandLine()
     const QStringList config = {"stdin:", "user = \"ad\\\"min:s3cr\\\\et\\nline\""};
     QCOMPARE(stubRuns("curl-calls.txt"),
              QList<QStringList>({QStringList({"--form", "upload=@\"f.txt\";filename=\"f.txt\"",
-                                              "--config", "-", "10.1.2.3/ardentix.cgi"}) + config,
+                                              "--config", "-", "--write-out", StatusFormat, "--speed-limit",
+                                              "1", "--speed-time", "120", "10.1.2.3/ardentix.cgi"}) + config,
                                  QStringList({"10.1.2.3/g.txt", "-o", "g.txt", "--config", "-"}) + config}));
 }
 
@@ -255,8 +260,8 @@ void TestAxFileAccess::crashedUploadIsRetriedThenReportedOnce()
     QVERIFY(batch.wait(10000));
     QTest::qWait(200);
     QCOMPARE(stubRuns("curl-calls.txt").size(), 5);
-    QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Failed}));
-    QCOMPARE(named.size(), 1);
+    QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Failed, "two.txt=" + Failed}));
+    QCOMPARE(named.size(), 2);
     QCOMPARE(named.first().at(1).toBool(), false);
     QCOMPARE(batch.size(), 1);
     QCOMPARE(batch.first().at(0).toInt(), 0);
@@ -276,17 +281,18 @@ void TestAxFileAccess::failedFileStopsItsBatch()
     QVERIFY(access.sendFiles({"one.txt", "two.txt", "three.txt"}, {"1", "2", "3"}, deviceAt("10.0.0.1")));
     QVERIFY(batch.wait(10000));
     QTest::qWait(300);
-    QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Complete, "two.txt=" + Failed}));
+    // The files it never sent end too, as failed.
+    QCOMPARE(sendReports(reports), QStringList({"one.txt=" + Complete, "two.txt=" + Failed, "three.txt=" + Failed}));
     QCOMPARE(batch.size(), 1);
     QCOMPARE(batch.first().at(0).toInt(), 1);
     QCOMPARE(batch.first().at(1).toString(), QString("two.txt"));
     QCOMPARE(stubRuns("curl-calls.txt").size(), 2);
 }
 
-void TestAxFileAccess::newBatchReplacesARunningOne()
+void TestAxFileAccess::newBatchWaitsForTheRunningOne()
 {
     QVERIFY(installStub("curl"));
-    QVERIFY(writeTestFile("curl-plan.txt", "sleep\n0 Success\n"));
+    QVERIFY(writeTestFile("curl-plan.txt", "slow 0 Success\n0 Success\n"));
     QVERIFY(writeTestFile("old.txt", "1"));
     QVERIFY(writeTestFile("new.txt", "2"));
     AxFileAccess access;
@@ -296,14 +302,17 @@ void TestAxFileAccess::newBatchReplacesARunningOne()
     QVERIFY(access.sendFiles({"old.txt", "new.txt"}, {"old", "new"}, deviceAt("10.0.0.1")));
     QTRY_COMPARE(stubRuns("curl-calls.txt").size(), 1);
     QVERIFY(access.sendFiles({"new.txt"}, {"new"}, deviceAt("10.0.0.2")));
-    QTRY_COMPARE(batch.size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(batch.size(), 2, 10000);
     QTest::qWait(200);
 
-    QCOMPARE(sendReports(reports), QStringList({"old.txt=" + Failed, "new.txt=" + Complete}));
-    QCOMPARE(reports.at(0).at(3).value<ArdentixDevice>().ipAddress, QHostAddress("10.0.0.1"));
-    QCOMPARE(reports.at(1).at(3).value<ArdentixDevice>().ipAddress, QHostAddress("10.0.0.2"));
+    QCOMPARE(sendReports(reports), QStringList({"old.txt=" + Complete, "new.txt=" + Complete, "new.txt=" + Complete}));
+    QCOMPARE(reports.at(1).at(3).value<ArdentixDevice>().ipAddress, QHostAddress("10.0.0.1"));
+    QCOMPARE(reports.at(2).at(3).value<ArdentixDevice>().ipAddress, QHostAddress("10.0.0.2"));
+    QCOMPARE(batch.at(0).at(0).toInt(), 2);
     QCOMPARE(batch.at(1).at(0).toInt(), 1);
-    QCOMPARE(stubRuns("curl-calls.txt").size(), 2);
+    const QList<QStringList> runs = stubRuns("curl-calls.txt");
+    QCOMPARE(runs.size(), 3);
+    QCOMPARE(runs.at(2).last(), QString("10.0.0.2/ardentix.cgi"));
 }
 
 void TestAxFileAccess::kovnetFetchesEveryFileWithItsCommandLine()

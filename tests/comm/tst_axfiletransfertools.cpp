@@ -98,15 +98,24 @@ void TestAxFileTransferTools::refusedUploadsAreReportedFailed()
     QSignalSpy reports(&access, &AxFileAccess::signal_file_send_complete);
     QSignalSpy batch(&access, &AxFileAccess::named_file_transfer_complete);
 
-    // Wrong credentials: the gateway answers 401, curl still ends with 0.
-    QVERIFY(access.sendFiles({"small.bin"}, {"small.bin"}, gateway("admin", "wrong")));
+    // Wrong credentials, or none: the gateway answers 401 and every file of
+    // the batch asks for a login; the second is not tried with them.
+    QVERIFY(access.sendFiles({"small.bin", "large.bin"}, {"small.bin", "large.bin"}, gateway("admin", "wrong")));
     QVERIFY(batch.wait(10000));
-    // No room on the gateway: the first file is refused and the batch stops there.
+    QVERIFY(access.sendFiles({"small.bin"}, {"small.bin"}, gateway()));
+    QVERIFY(batch.wait(10000));
+    QCOMPARE(sendReports(reports), QStringList({"small.bin=" + AuthRequired, "large.bin=" + AuthRequired,
+                                                "small.bin=" + AuthRequired}));
+    QCOMPARE(emulator().countLines(QRegularExpression("^HTTP .* /ardentix.cgi auth=(refused|none) ")), 2);
+
+    // No room on the gateway: the first file is refused, the batch stops there
+    // and the file behind it ends unsent.
+    reports.clear();
     QVERIFY(access.sendFiles({"large.bin", "small.bin"}, {"large.bin", "small.bin"}, gateway("admin", "right")));
     QVERIFY(batch.wait(10000));
     QTest::qWait(200);
-    QCOMPARE(sendReports(reports), QStringList({"small.bin=" + Failed, "large.bin=" + Failed}));
-    QCOMPARE(batch.size(), 2);
+    QCOMPARE(sendReports(reports), QStringList({"large.bin=" + Failed, "small.bin=" + Failed}));
+    QCOMPARE(batch.size(), 3);
     QCOMPARE(emulator().countLines(QRegularExpression("^UPLOAD ")), 0);
 
     QVERIFY(access.sendFiles({"small.bin"}, {"small.bin"}, gateway("admin", "right")));

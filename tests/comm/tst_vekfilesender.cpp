@@ -129,6 +129,8 @@ private slots:
     void unansweredSegmentsAreRetriedThenFail();
     void checksumErrorAborts();
     void unansweredCompletionFailsOnce();
+    void refusedCompletionIsNotReportedSent_data();
+    void refusedCompletionIsNotReportedSent();
     void unreadableFileIsReportedAndMovesOn();
     void newSendReplacesARunningOne();
 
@@ -427,16 +429,48 @@ void TestVekFileSender::unansweredCompletionFailsOnce()
     QCOMPARE(probe.finished.size(), 1);
 }
 
+void TestVekFileSender::refusedCompletionIsNotReportedSent_data()
+{
+    QTest::addColumn<quint8>("answer");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("refused") << quint8(KOV_NAK) << int(FILE_TRANSFER_FAILED);
+    QTest::newRow("error") << quint8(KOV_ERROR) << int(FILE_TRANSFER_FAILED);
+    QTest::newRow("checksum error") << quint8(KOV_CHECKSUM_ERROR) << int(FILE_TRANSFER_FAILED);
+    QTest::newRow("other status") << quint8('X') << int(FILE_TRANSFER_COMPLETE);
+}
+
+void TestVekFileSender::refusedCompletionIsNotReportedSent()
+{
+    QFETCH(quint8, answer);
+    QFETCH(int, outcome);
+    const QString path = writeFile("file.bin", pattern(10));
+    VekFileSender sender(Step, Completion);
+    Probe probe(&sender);
+    sender.sendFile(path, "remote.bin", target());
+    openDownload(sender, probe, 10);
+    QVERIFY(sender.processFrame(VekFrame(frame(status(KOV_ACK)))));
+    QCOMPARE(probe.lastCommand(), quint8(KOV_DOWNLOAD_COMPLETE));
+    QVERIFY(sender.processFrame(VekFrame(frame(status(answer)))));
+    QCOMPARE(probe.states(), QList<int>({FILE_TRANSFER_IN_PROGRESS, outcome}));
+    QCOMPARE(probe.finished.size(), 1);
+}
+
 void TestVekFileSender::unreadableFileIsReportedAndMovesOn()
 {
     VekFileSender sender(Step, Completion);
     Probe probe(&sender);
+    QSignalSpy errors(&sender, &VekFileSender::fileSendError);
     sender.sendFile(sandbox->filePath("missing.bin"), "remote.bin", target());
     QVERIFY(!sender.isActive());
+    QVERIFY(probe.reports.isEmpty());   // the caller hears of it once it has returned
+    QVERIFY(probe.finished.wait(1000));
     QVERIFY(probe.requests.isEmpty());
     QCOMPARE(probe.states(), QList<int>({FILE_TRANSFER_FAILED}));
     QCOMPARE(probe.reports.first().at(0).toString(), sandbox->filePath("missing.bin"));
     QCOMPARE(probe.finished.size(), 1);
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors.first().at(0).toString(), QStringLiteral("Error reading file!"));
+    QCOMPARE(errors.first().at(1).toString(), " Could not open file: " + sandbox->filePath("missing.bin"));
 }
 
 void TestVekFileSender::newSendReplacesARunningOne()
@@ -463,5 +497,5 @@ void TestVekFileSender::newSendReplacesARunningOne()
     QCOMPARE(probe.finished.size(), 1);
 }
 
-QTEST_MAIN(TestVekFileSender)
+QTEST_GUILESS_MAIN(TestVekFileSender)
 #include "tst_vekfilesender.moc"

@@ -19,7 +19,7 @@ struct EmulatedDevice
     QString tag;
     quint8 replyVersion = 1;
     quint32 status = 0;
-    int replySize = 234;        // 234: 16-bit platform code, 238: 32-bit
+    int replySize = 234;        // 234: 16-bit platform code, 238 and longer: 32-bit
     bool largeFlash = false;
     quint16 netSupport = 0x420;
 

@@ -151,7 +151,7 @@ bool EmulatorOptions::applyDeviceSetting(const QString &setting, QString *error)
             device.status = value.toUInt(&valid, 0);
         } else if (key == "reply") {
             device.replySize = value.toInt(&valid);
-            valid = valid && (device.replySize == 234 || device.replySize == 238);
+            valid = valid && device.replySize >= 234 && device.replySize <= 1511; // one frame
         } else if (key == "flash") {
             valid = value == "standard" || value == "large";
             device.largeFlash = value == "large";

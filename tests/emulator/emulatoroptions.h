@@ -18,7 +18,7 @@
 //   --title TEXT         configuration title; "%1" becomes the gateway's number (default "Gateway %1")
 //   --firmware TEXT      firmware version text (default 6.21.0)
 //   --device N:KEY=VALUE[,KEY=VALUE...]   settings of gateway N (from 0), repeatable; keys:
-//        mac, ip, platform, name, title, firmware, tag, version, status, reply (234 or 238),
+//        mac, ip, platform, name, title, firmware, tag, version, status, reply (frame size, 234 to 1511),
 //        flash (standard or large), netsupport, late (ms), and the switches malformed, silent
 class EmulatorOptions
 {

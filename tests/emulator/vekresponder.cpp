@@ -57,7 +57,7 @@ QByteArray VekResponder::identificationPayload(const EmulatedDevice &device)
     payload.replace(138, 6, device.mac);
     putText(payload, 144, device.tag, 8);
     qToLittleEndian(device.status, payload.data() + 152);
-    if (device.replySize == 238)
+    if (device.replySize >= 238)
         qToLittleEndian(device.platformCode, payload.data() + 160);
     else
         qToLittleEndian(static_cast<quint16>(device.platformCode), payload.data() + 160);

@@ -139,7 +139,8 @@ private:
     void reportPage(QNetworkReply *reply, quint32 request_id, bool there, PageReport report);
     void requestSecurityConfig(ArdentixDevice device);
     void requestSecurityConfigUrl(ArdentixDevice device, QUrl url, int redirects);
-    void evaluateSecurityMode(ArdentixDevice device, QString value, QString mode);
+    // answered: the configuration came from the device's own address.
+    void evaluateSecurityMode(ArdentixDevice device, QString value, QString mode, bool answered);
     void requestSecureDomain(ArdentixDevice device);
     void processSecureDomainResponse(QNetworkReply *reply, quint32 request_id);
 

@@ -83,28 +83,30 @@ void JsonComm::ProcessDiagnosticIndexResponse(QNetworkReply *reply, quint32 requ
 // A page of the device's web side: there, or not and whether the device answered at all.
 void JsonComm::reportPage(QNetworkReply *reply, quint32 request_id, bool there, PageReport report)
 {
-    const QString ip = takePendingRequest(request_id).ipAddress.toString();
+    const QHostAddress address = takePendingRequest(request_id).ipAddress;
+    const QString ip = address.toString();
     if (there) {
         (bus.data()->*report)(ip, true, true);
         return;
     }
     if (reply->errorString().contains(QLatin1String("Unauthorized"), Qt::CaseInsensitive))
         qDebug() << ip << " Need to log in";
-    (bus.data()->*report)(ip, false, JsonReply::answeredByDevice(reply));
+    (bus.data()->*report)(ip, false, JsonReply::answeredByDevice(reply, address));
 }
 
 void JsonComm::processSecurityConfigResponse(QNetworkReply *reply, quint32 request_id)
 {
     const ArdentixDevice device = takePendingRequest(request_id);
     const QString ip = device.ipAddress.toString();
+    // After a redirect to another host, that host's answers say nothing of the device.
+    const bool answered = JsonReply::answeredByDevice(reply, device.ipAddress);
     if (reply->error() != QNetworkReply::NoError) {
-        const bool answered = JsonReply::answeredByDevice(reply);
         qDebug() << ip << "Get Security settings Failed: " << reply->errorString();
         bus->_slot_up_axgui_support(ip, false, answered);
         bus->_slot_up_security_status(ip, SECURITY_DISABLED, answered);
         return;
     }
-    bus->_slot_up_axgui_support(ip, true, true);
+    bus->_slot_up_axgui_support(ip, true, answered);
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status == 301 || status == 302) {
@@ -112,7 +114,7 @@ void JsonComm::processSecurityConfigResponse(QNetworkReply *reply, quint32 reque
         const QUrl target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
         if (redirects >= kMaxRedirects || !target.isValid()) {
             qDebug() << ip << "Security settings redirected too often or nowhere:" << target.toString();
-            bus->_slot_up_security_status(ip, SECURITY_DISABLED, true);
+            bus->_slot_up_security_status(ip, SECURITY_DISABLED, answered);
             return;
         }
         // A relative location is relative to the page that gave it.
@@ -124,31 +126,31 @@ void JsonComm::processSecurityConfigResponse(QNetworkReply *reply, quint32 reque
     const bool withinLimit = JsonReply::readText(reply, &body);
     if (withinLimit && body.isEmpty()) {
         qDebug() << QStringLiteral("Security Config Empty");
-        bus->_slot_up_security_status(ip, SECURITY_DISABLED, true);
+        bus->_slot_up_security_status(ip, SECURITY_DISABLED, answered);
         return;
     }
     bool parsed = false;
     const QVariantMap config = withinLimit ? JsonText::parse(body, parsed).toMap() : QVariantMap();
     if (!parsed) {
         qDebug() << QStringLiteral("error parsing get security config reply");
-        bus->_slot_up_security_status(ip, SECURITY_DISABLED, true);
+        bus->_slot_up_security_status(ip, SECURITY_DISABLED, answered);
         return;
     }
-    evaluateSecurityMode(device, config.value("value").toString(), config.value("mode").toString());
+    evaluateSecurityMode(device, config.value("value").toString(), config.value("mode").toString(), answered);
 }
 
-void JsonComm::evaluateSecurityMode(ArdentixDevice device, QString value, QString mode)
+void JsonComm::evaluateSecurityMode(ArdentixDevice device, QString value, QString mode, bool answered)
 {
     const QString ip = device.ipAddress.toString();
     if (value == QLatin1String("false") || mode == QLatin1String("https-default-certificate")) {
         if (cloudReachable)
             requestSecureDomain(device); // its answer decides between full and failed
         else
-            bus->_slot_up_security_status(ip, SECURITY_HTTPS, true);
+            bus->_slot_up_security_status(ip, SECURITY_HTTPS, answered);
     } else if (mode == QLatin1String("https-user-certificate")) {
-        bus->_slot_up_security_status(ip, SECURITY_HTTPS, true);
+        bus->_slot_up_security_status(ip, SECURITY_HTTPS, answered);
     } else if (mode == QLatin1String("http")) {
-        bus->_slot_up_security_status(ip, SECURITY_DISABLED, true);
+        bus->_slot_up_security_status(ip, SECURITY_DISABLED, answered);
     }
 }
 
@@ -164,16 +166,18 @@ void JsonComm::requestSecureDomain(ArdentixDevice device)
     getPage(device, url, REPLY_SECURE_DOMAIN, "application/json");
 }
 
+// The secure gateway answers for itself, also while the device behind it is
+// silent: neither outcome counts as traffic with the device.
 void JsonComm::processSecureDomainResponse(QNetworkReply *reply, quint32 request_id)
 {
     const QString ip = takePendingRequest(request_id).ipAddress.toString();
     const QNetworkReply::NetworkError error = reply->error();
     if (error == QNetworkReply::NoError || error == QNetworkReply::AuthenticationRequiredError) {
-        bus->_slot_up_security_status(ip, SECURITY_FULL, true);
+        bus->_slot_up_security_status(ip, SECURITY_FULL, false);
         return;
     }
     qDebug() << ip << "Secure Domain Request Failed: " << reply->errorString();
-    bus->_slot_up_security_status(ip, SECURITY_DOMAIN_FAILED, JsonReply::answeredByDevice(reply));
+    bus->_slot_up_security_status(ip, SECURITY_DOMAIN_FAILED, false);
 }
 
 bool JsonComm::HandleAuthStatusResponse(QNetworkReply *reply, quint32 request_id)

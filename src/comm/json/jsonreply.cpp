@@ -3,6 +3,7 @@
 #include "comm/json/axnetworkaccessmanager.h"
 #include "comm/json/jsontext.h"
 
+#include <QHostAddress>
 #include <QNetworkReply>
 
 namespace JsonReply {
@@ -21,9 +22,10 @@ bool failed(QNetworkReply *reply)
     return reply->error() != QNetworkReply::NoError || tooLarge(reply);
 }
 
-bool answeredByDevice(QNetworkReply *reply)
+bool answeredByDevice(QNetworkReply *reply, const QHostAddress &device)
 {
-    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() > 0;
+    return !device.isNull() && QHostAddress(reply->url().host()) == device
+        && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() > 0;
 }
 
 bool readText(QNetworkReply *reply, QString *text)

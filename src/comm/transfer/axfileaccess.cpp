@@ -12,6 +12,7 @@ namespace {
 // curl's exit code for a local file it could not read: worth another try.
 const int CurlReadError = 26;
 const int MaxRetriesPerBatch = 4;
+const int HttpUnauthorized = 401;
 }
 
 AxFileAccess::AxFileAccess(QObject *parent)
@@ -49,29 +50,37 @@ bool AxFileAccess::sendFiles(const QStringList &local_paths, const QStringList &
         qDebug() << "Error: path and name list count mismatch";
         return false;
     }
-    QList<FileNamePair> batch;
+    FileBatch batch{{}, device};
     for (int i = 0; i < local_paths.size(); ++i) {
         const QString localPath = QDir::fromNativeSeparators(local_paths.at(i));
         if (!fileExists(localPath)) {
             qDebug() << "File does not exist" << localPath;
             return false;
         }
-        batch.append({localPath, remote_names.at(i)});
+        batch.files.append({localPath, remote_names.at(i)});
     }
 
-    const QString host = device.ipAddress.toString();
-    abandonRunningUpload(batch.isEmpty() ? QString() : batch.first().remoteName, host);
-    sendQueue = batch;
-    targetDevice = device;
+    if (!batchRunning) {
+        startBatch(batch);
+    } else if (!batch.files.isEmpty()) {
+        qDebug() << "Upload to" << device.ipAddress.toString() << "waits for the one running to" << targetHost;
+        waitingBatches.append(batch);
+    }
+    return true;
+}
+
+void AxFileAccess::startBatch(const FileBatch &batch)
+{
+    sendQueue = batch.files;
+    targetDevice = batch.device;
     successCount = 0;
     retryCount = 0;
     if (sendQueue.isEmpty())
-        return true;
-
-    targetHost = host;
+        return;
+    batchRunning = true;
+    targetHost = batch.device.ipAddress.toString();
     sendProcess->setWorkingDirectory(QStringLiteral("./"));
     sendFile(sendQueue.first().localPath, sendQueue.first().remoteName);
-    return true;
 }
 
 bool AxFileAccess::getFileList(const QStringList &local_paths, const QStringList &remote_names,
@@ -205,16 +214,26 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         return;
     const FileNamePair file = sendQueue.takeFirst();
 
-    const bool stored = !crashed && returnCode == 0 && sendOutput.contains("Success");
+    int httpStatus = 0;
+    const QByteArray answer = TransferCommand::uploadAnswer(sendOutput, &httpStatus);
+    if (!crashed && httpStatus == HttpUnauthorized) {
+        // The same credentials go with every file: none of the batch can be sent.
+        qDebug() << "Upload refused, the device wants a login: " + file.localPath + " to target: " + targetHost;
+        reportUpload(file.localPath, FILE_TRANSFER_AUTH_REQUIRED);
+        stopBatch(file.localPath, FILE_TRANSFER_AUTH_REQUIRED);
+        return;
+    }
+
+    const bool stored = !crashed && returnCode == 0 && answer.contains("Success");
     if (stored) {
         ++successCount;
         qDebug() << "File transfer sucessfull to target: " << targetHost;
-        reportUpload(file.localPath, true);
+        reportUpload(file.localPath, FILE_TRANSFER_COMPLETE);
         if (!sendQueue.isEmpty()) {
             sendFile(sendQueue.first().localPath, sendQueue.first().remoteName);
             return;
         }
-        emit named_file_transfer_complete(successCount, file.localPath);
+        endBatch(file.localPath);
         return;
     }
 
@@ -237,32 +256,36 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         qDebug() << "File Send error:" << file.localPath;
     }
     logErrorOutput(errorOutput);
-    reportUpload(file.localPath, false);
-    sendQueue.clear();   // the batch stops at the file that failed
-    emit named_file_transfer_complete(successCount, file.localPath);
+    reportUpload(file.localPath, FILE_TRANSFER_FAILED);
+    stopBatch(file.localPath, FILE_TRANSFER_FAILED);
 }
 
-// A new batch replaces a running one: its file in flight ends as failed, and so does its batch.
-void AxFileAccess::abandonRunningUpload(const QString &nextRemoteName, const QString &nextHost)
+// The batch stops at the file that failed; the files it never sent end with restState.
+void AxFileAccess::stopBatch(const QString &stoppedAt, FILE_TRANSFER_STATE restState)
 {
-    if (sendProcess->state() == QProcess::NotRunning || sendQueue.isEmpty())
-        return;
-    qDebug() << "Another send file process was running, send file process for " + nextRemoteName
-                    + " at IP " + nextHost + " is starting";
-    stopQuietly(sendProcess);
-    const QString abandoned = sendQueue.first().localPath;
+    const QList<FileNamePair> unsent = sendQueue;
     sendQueue.clear();
-    reportUpload(abandoned, false);
-    emit named_file_transfer_complete(successCount, abandoned);
+    for (const FileNamePair &file : unsent)
+        reportUpload(file.localPath, restState);
+    endBatch(stoppedAt);
 }
 
-void AxFileAccess::reportUpload(const QString &localPath, bool success)
+// The next batch starts before the end is announced, so a batch asked for in
+// answer to it waits its turn behind those already waiting.
+void AxFileAccess::endBatch(const QString &lastFile)
 {
-    emit signal_named_file_complete(localPath, success);
-    if (success)
-        emit signal_file_send_complete(localPath, FILE_TRANSFER_COMPLETE, 100.0f, targetDevice);
-    else
-        emit signal_file_send_complete(localPath, FILE_TRANSFER_FAILED, 0.0f, targetDevice);
+    const int stored = successCount;
+    batchRunning = false;
+    if (!waitingBatches.isEmpty())
+        startBatch(waitingBatches.takeFirst());
+    emit named_file_transfer_complete(stored, lastFile);
+}
+
+void AxFileAccess::reportUpload(const QString &localPath, FILE_TRANSFER_STATE state)
+{
+    const bool stored = state == FILE_TRANSFER_COMPLETE;
+    emit signal_named_file_complete(localPath, stored);
+    emit signal_file_send_complete(localPath, state, stored ? 100.0f : 0.0f, targetDevice);
 }
 
 void AxFileAccess::process_file_get_output()

@@ -1,6 +1,7 @@
 #ifndef AXFILEACCESS_H
 #define AXFILEACCESS_H
 
+#include "comm/transfer/filebatch.h"
 #include "comm/transfer/filenamepair.h"
 #include "model/ardentixdevice.h"
 
@@ -14,7 +15,8 @@ class TransferCommand;
 // Moves files between the PC and a device through external tools run as child
 // processes: curl uploads to the device's upload CGI and fetches over HTTP, the
 // KOVNET tool fetches over the device's own protocol. One queue and one tool
-// process per direction; results are reported through the signals.
+// process per direction; results are reported through the signals. Upload
+// batches run one after the other; every file of a batch ends with one report.
 class AxFileAccess : public QObject
 {
     Q_OBJECT
@@ -23,8 +25,9 @@ public:
     explicit AxFileAccess(QObject *parent = nullptr);
     ~AxFileAccess() override;
 
-    // Uploads with curl, one file after the other; false when curl, a local file
-    // or a name is missing (nothing is started then, a running batch goes on).
+    // Uploads with curl, one file after the other, once the batches asked for
+    // earlier have ended; false when curl, a local file or a name is missing
+    // (nothing is queued then, and nothing reported).
     bool sendFiles(const QStringList &local_paths, const QStringList &remote_names,
                    const ArdentixDevice &device);
     // The tools getFileList fetches with.
@@ -60,10 +63,12 @@ private slots:
 private:
     void sendFile(const QString &localPath, const QString &remoteName);
     void getFile(const QString &localPath, const QString &remoteName);
+    void startBatch(const FileBatch &batch);
     void finishUpload(int returnCode, bool crashed);
+    void stopBatch(const QString &stoppedAt, FILE_TRANSFER_STATE restState);
+    void endBatch(const QString &lastFile);
     void finishDownload(int returnCode, bool crashed);
-    void abandonRunningUpload(const QString &nextRemoteName, const QString &nextHost);
-    void reportUpload(const QString &localPath, bool success);
+    void reportUpload(const QString &localPath, FILE_TRANSFER_STATE state);
     void startTool(QProcess *process, const TransferCommand &command);
     static void stopQuietly(QProcess *process);
     static void logErrorOutput(const QByteArray &output);
@@ -74,7 +79,9 @@ private:
     QString targetHost;
     int successCount = 0;
     ArdentixDevice targetDevice;
-    QList<FileNamePair> sendQueue;
+    QList<FileNamePair> sendQueue;  // files of the running batch not yet ended
+    bool batchRunning = false;      // until the batch's end is announced
+    QList<FileBatch> waitingBatches;
     QList<FileNamePair> getQueue;
     int retryCount = 0;
     int getTool = 1;

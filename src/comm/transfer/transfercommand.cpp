@@ -5,6 +5,12 @@
 const QString TransferCommand::curlTool = QStringLiteral("./bin/curl.exe");
 const QString TransferCommand::kovnetTool = QStringLiteral("./bin/kovnet.exe");
 
+namespace {
+// curl writes this after the answer; only the last one counts, so an answer cannot forge it.
+const QByteArray StatusMarker = "\nax-upload-http-status: ";
+const int StallSeconds = 120;
+}
+
 TransferCommand TransferCommand::upload(const QString &localPath, const QString &remoteName,
                                         const QString &host,
                                         const QString &username, const QString &password)
@@ -15,6 +21,13 @@ TransferCommand TransferCommand::upload(const QString &localPath, const QString 
                       << QStringLiteral("upload=@") + formValue(localFileArgument(localPath))
                              + QStringLiteral(";filename=") + formValue(remoteName);
     command.addCredentials(username, password);
+    // The status tells a refused login (401) from a refused file.
+    command.arguments << QStringLiteral("--write-out") << QStringLiteral("\\nax-upload-http-status: %{response_code}\\n");
+    // A device that stops answering ends the upload (curl's code 28) instead of
+    // holding it, and the uploads queued behind it, for ever; two minutes leave
+    // room for a device writing a large file to flash before it answers.
+    command.arguments << QStringLiteral("--speed-limit") << QStringLiteral("1")
+                      << QStringLiteral("--speed-time") << QString::number(StallSeconds);
     command.arguments << host + QStringLiteral("/ardentix.cgi");
     return command;
 }
@@ -45,6 +58,17 @@ TransferCommand TransferCommand::kovnetDownload(const QString &host, const QStri
                       << QStringLiteral("-m1")
                       << QStringLiteral("-k5000");
     return command;
+}
+
+QByteArray TransferCommand::uploadAnswer(const QByteArray &output, int *httpStatus)
+{
+    const qsizetype at = output.lastIndexOf(StatusMarker);
+    if (at < 0) {
+        *httpStatus = 0;
+        return output;
+    }
+    *httpStatus = output.mid(at + StatusMarker.size()).trimmed().toInt();
+    return output.left(at);
 }
 
 // In place of "--user name:password", which every local user could read.

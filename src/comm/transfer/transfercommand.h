@@ -25,6 +25,11 @@ public:
     static TransferCommand kovnetDownload(const QString &host, const QString &remoteName,
                                           const QString &localPath);
 
+    // An upload's output is the device's answer followed by the HTTP status
+    // line the upload command asks curl for; the answer alone, and the status
+    // (0 when the line is missing, as when curl never reached the device).
+    static QByteArray uploadAnswer(const QByteArray &output, int *httpStatus);
+
     QString tool;
     QStringList arguments;
     QByteArray standardInput;

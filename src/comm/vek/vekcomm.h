@@ -44,7 +44,8 @@ public:
     void requestAdvancedNetworkSupport();
 
     // Device commands.
-    void vekRestartDevice(const ArdentixDevice &device);
+    // False when the MAC is no MAC or the frame could not be sent.
+    bool vekRestartDevice(const ArdentixDevice &device);
     void vekSetDeviceIp(const ArdentixDevice &device, const QHostAddress &newAddress);
     void vekSetIpBroadcast(const QHostAddress &destination, const QHostAddress &newAddress);
     void abortBridgeSnapshot(const ArdentixDevice &device);
@@ -62,6 +63,8 @@ signals:
     void vekAdvancedNetwork_support(QString mac, VEK_NET_SUPPORT support);
     // A file send ended, whatever its result: the next queued file may go.
     void vek_file_send_finished();
+    // A file to send could not be read: a title and a text to show the user.
+    void fileSendError(QString title, QString text);
 
 private slots:
     void processVekPacket(const QByteArray &frame);
@@ -69,9 +72,9 @@ private slots:
 private:
     // A KOV command to a device's MAC and the IPv4 broadcast address.
     void sendKovSimpleCommand(quint8 command, const QString &mac);
-    void sendToDevice(const QString &mac, quint32 destinationIp, const QByteArray &payload);
-    void sendPayload(const unsigned char *destinationMac, quint32 destinationIp, const QByteArray &payload);
-    void sendFrame(const UdpPacket &packet);
+    bool sendToDevice(const QString &mac, quint32 destinationIp, const QByteArray &payload);
+    bool sendPayload(const unsigned char *destinationMac, quint32 destinationIp, const QByteArray &payload);
+    bool sendFrame(const UdpPacket &packet);
 
     void processIamReply(const VekFrame &frame);
     void processAck(const VekFrame &frame);

@@ -3,11 +3,10 @@
 #include "comm/vek/kovmessage.h"
 #include "comm/vek/vekframe.h"
 
-#include <QApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
+#include <QMetaObject>
 #include <QtEndian>
 
 VekFileSender::VekFileSender(QObject *parent)
@@ -31,15 +30,13 @@ void VekFileSender::sendFile(const QString &localPath, const QString &remoteName
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         qDebug() << "Can't open " << path;
-        if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
-            auto *box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Error reading file!"),
-                                        QStringLiteral(" Could not open file: ") + path, QMessageBox::Ok);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->show();
-        }
-        // Reported, so the window and the caller's queue don't wait for ever.
-        emit fileSendReport(path, FILE_TRANSFER_FAILED, 0.0f, target);
-        emit finished();
+        // Reported, so the window and the caller's queue don't wait for ever; from
+        // the event loop, so the caller has finished asking before it hears the end.
+        QMetaObject::invokeMethod(this, [this, path, target] {
+            emit fileSendError(QStringLiteral("Error reading file!"), QStringLiteral(" Could not open file: ") + path);
+            emit fileSendReport(path, FILE_TRANSFER_FAILED, 0.0f, target);
+            emit finished();
+        }, Qt::QueuedConnection);
         return;
     }
     if (sendInProgress) {
@@ -170,8 +167,14 @@ bool VekFileSender::step(const VekFrame &frame)
             return false;
         }
         return true;
-    // Whatever the target sends now is its answer to the completion or the abort.
+    // Whatever the target sends now is its answer to the completion or the abort,
+    // but a completion it explicitly refuses was not written: never report that as sent.
     case KOV_DOWNLOAD_COMPLETE:
+        if (isStatus && (status == KOV_NAK || status == KOV_ERROR || status == KOV_CHECKSUM_ERROR)) {
+            qDebug() << "KOV Download complete refused";
+            endTransfer(FILE_TRANSFER_FAILED, 0.0f, true);
+            return true;
+        }
         qDebug() << "KOV Download complete";
         endTransfer(FILE_TRANSFER_COMPLETE, 100.0f, true);
         return true;

@@ -39,6 +39,8 @@ signals:
     void kovRequest(QByteArray payload, QString mac);
     void fileSendReport(QString file_name, FILE_TRANSFER_STATE tx_state, float progress,
                         ArdentixDevice target_device);
+    // What the user is to be told besides the failure report: a title and a text.
+    void fileSendError(QString title, QString text);
     // The transfer ended, whatever its result; the caller's queue moves on.
     void finished();
 

@@ -61,13 +61,20 @@ bool VekFrame::isIpv4() const
     return bigEndian16(12) == 0x0800;
 }
 
+bool VekFrame::isUdpWithoutIpOptions() const
+{
+    return has(0, PayloadOffset) && isIpv4() && byte(14) == 0x45 && byte(23) == 17;
+}
+
 bool VekFrame::isPlainUdp() const
 {
-    if (!has(0, PayloadOffset) || !isIpv4() || byte(14) != 0x45 || byte(23) != 17)
-        return false;
-    const int ipLength = bigEndian16(16);
-    const int udpLength = bigEndian16(38);
-    return udpLength >= 8 && ipLength == udpLength + 20 && 14 + ipLength <= size();
+    return isUdpWithoutIpOptions() && udpLength() >= 8 && ipTotalLength() == udpLength() + 20
+        && 14 + ipTotalLength() <= size();
+}
+
+bool VekFrame::lengthsMatchCapture() const
+{
+    return 14 + ipTotalLength() == size() && 34 + udpLength() == size();
 }
 
 QByteArray VekFrame::sourceMac() const
@@ -112,9 +119,19 @@ quint16 VekFrame::udpDestinationPort() const
     return bigEndian16(36);
 }
 
+int VekFrame::ipTotalLength() const
+{
+    return bigEndian16(16);
+}
+
+int VekFrame::udpLength() const
+{
+    return bigEndian16(38);
+}
+
 int VekFrame::udpDataLength() const
 {
-    return qMax(0, bigEndian16(38) - 8);
+    return qMax(0, udpLength() - 8);
 }
 
 QByteArray VekFrame::payload() const

@@ -28,8 +28,12 @@ public:
     QString latin1Field(int offset, int fieldSize, int maxChars) const;
 
     bool isIpv4() const;
-    // An IPv4 header without options carrying UDP, whose lengths fit the capture.
+    // An IPv4 header without options carrying UDP: the UDP data starts at PayloadOffset.
+    bool isUdpWithoutIpOptions() const;
+    // Such a datagram whose IPv4 and UDP lengths agree and fit the capture.
     bool isPlainUdp() const;
+    // The IPv4 and UDP lengths both end the datagram where the capture ends.
+    bool lengthsMatchCapture() const;
     QByteArray sourceMac() const;
     QByteArray destinationMac() const;
     QString sourceMacText() const;
@@ -38,7 +42,9 @@ public:
     QHostAddress destinationIp() const;
     quint16 udpSourcePort() const;
     quint16 udpDestinationPort() const;
-    // Length of the UDP data as the UDP header states it.
+    // Lengths as the IPv4 and UDP headers state them.
+    int ipTotalLength() const;
+    int udpLength() const;
     int udpDataLength() const;
 
     QByteArray payload() const;

@@ -25,12 +25,8 @@ QString rejection(const VekFrame &frame)
 {
     if (frame.size() < VekIamReply::ShortFrameSize)
         return QStringLiteral("too short");
-    if (!frame.isPlainUdp())
-        return QStringLiteral("not a whole IPv4/UDP datagram");
-    if (frame.udpDataLength() < VekIamReply::ShortFrameSize - VekFrame::PayloadOffset)
-        return QStringLiteral("datagram shorter than a reply");
-    if (frame.udpDataLength() > VekIamReply::MaxPayloadSize)
-        return QStringLiteral("datagram longer than any reply");
+    if (!frame.isUdpWithoutIpOptions())
+        return QStringLiteral("not UDP over IPv4 without options");
     return QString();
 }
 
@@ -61,6 +57,12 @@ VekIamReply::Outcome VekIamReply::read(const VekFrame &frame, const Adapter &ada
     device.ipAddress = frame.sourceIp();
     if (!isAddressAccepted(device.ipAddress, replyFilter))
         return FilteredOut;
+    // The fields lie at fixed offsets: what was captured is read, whatever the headers claim.
+    if (!frame.lengthsMatchCapture()) {
+        qDebug() << "[VEK] Identification reply read as captured:" << frame.size() << "bytes, IPv4 length"
+                 << frame.ipTotalLength() << "UDP length" << frame.udpLength() << "from"
+                 << frame.sourceIp().toString();
+    }
 
     const int p = VekFrame::PayloadOffset;
     device.onAdapterSubnet = isOnAdapterSubnet(frame.destinationIp(), adapter);
