@@ -5,10 +5,10 @@
 #include "ui/device/devicedebugwidget.h"
 #include "ui/device/logindialog.h"
 
-#include "comm/json/jsoncomm.h"
 
 #include "diagnosticsrig.h"
 #include "gatewaytestbed.h"
+#include "toolboxbus.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -41,7 +41,7 @@ private:
 
     QScopedPointer<GatewayTestBed> bed;
     QScopedPointer<DiagnosticsRig> rig;
-    QPointer<JsonComm> deviceLink;
+    QScopedPointer<ToolboxBus> bus;   // the root, wired as the controller wires it
     QPointer<DeviceDebugWidget> window;
 };
 
@@ -73,7 +73,7 @@ void tst_DiagnosticsOnDevice::init()
 void tst_DiagnosticsOnDevice::cleanup()
 {
     delete window;
-    delete deviceLink;
+    bus.reset();
     rig.reset();
     bed.reset();
 }
@@ -82,22 +82,14 @@ bool tst_DiagnosticsOnDevice::startDevice(const QStringList &options)
 {
     if (!bed->startEmulator(QStringList{"--http", "--device-files", rig->sandbox.filePath("device")} + options))
         return false;
-    // What the controller wires at the root for a device served over JSON-RPC.
-    deviceLink = new JsonComm(nullptr, &rig->root);
-    connect(&rig->root, &AxSignalObject::_signal_up_set_device_credentials, deviceLink,
-            [this](const ArdentixDevice &device) { deviceLink->ReadAuthStatus(device); });
-    connect(&rig->root, &AxSignalObject::_signal_up_get_file, deviceLink,
-            [this](const QString &name, const ArdentixDevice &device) { deviceLink->RequestGeneralFile(name, device); });
-    connect(&rig->root, &AxSignalObject::_signal_up_user_authenticated, &rig->root,
-            &AxSignalObject::_slot_down_user_authenticated);
-    connect(&rig->root, &AxSignalObject::_signal_up_file_received, &rig->root,
-            &AxSignalObject::_slot_down_file_received);
+    bus.reset(new ToolboxBus);
+    bus->root.settings = &rig->config;
     return true;
 }
 
 void tst_DiagnosticsOnDevice::openWindow(const ArdentixDevice &device, int jsonDeadlineMs)
 {
-    window = new DeviceDebugWidget(nullptr, RUN_MODE(0), &rig->root, device, jsonDeadlineMs);
+    window = new DeviceDebugWidget(nullptr, RUN_MODE(0), &bus->root, device, jsonDeadlineMs);
     window->setAttribute(Qt::WA_DeleteOnClose);
 }
 
