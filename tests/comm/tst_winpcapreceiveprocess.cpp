@@ -3,8 +3,7 @@
 #include "comm/link/udppacket.h"
 #include "comm/link/winpcapreceiveprocess.h"
 
-#include "netnspair.h"
-#include "testsandbox.h"
+#include "gatewaytestbed.h"
 
 #include <QtTest>
 
@@ -31,16 +30,14 @@ private:
     void setUpWire();
     void send(quint16 sourcePort, int length, quint8 marker = 0);
 
-    TestSandbox *m_sandbox = nullptr;
-    NetnsPair *m_pair = nullptr;
+    GatewayTestBed *m_bed = nullptr;
     AdapterList *m_adapters = nullptr;
     pcap_t *m_wire = nullptr;
 };
 
 void TestWinPcapReceiveProcess::init()
 {
-    m_sandbox = new TestSandbox;
-    m_pair = new NetnsPair;
+    m_bed = new GatewayTestBed;
 }
 
 void TestWinPcapReceiveProcess::cleanup()
@@ -50,20 +47,20 @@ void TestWinPcapReceiveProcess::cleanup()
     m_wire = nullptr;
     delete m_adapters;
     m_adapters = nullptr;
-    delete m_pair;
-    m_pair = nullptr;
-    delete m_sandbox;
-    m_sandbox = nullptr;
+    delete m_bed;
+    m_bed = nullptr;
 }
 
+// The wire is a raw handle on B's end; the capture under test stays in A.
 void TestWinPcapReceiveProcess::setUpWire()
 {
+    NetnsPair &pair = m_bed->pair();
     QString error;
-    QVERIFY2(m_pair->enter(NetnsPair::B, &error), qPrintable(error));
+    QVERIFY2(pair.enter(NetnsPair::B, &error), qPrintable(error));
     char errbuf[PCAP_ERRBUF_SIZE] = {0};
-    m_wire = pcap_open_live(m_pair->interfaceName(NetnsPair::B).toLatin1().constData(), 64, 0, 1, errbuf);
+    m_wire = pcap_open_live(pair.interfaceName(NetnsPair::B).toLatin1().constData(), 64, 0, 1, errbuf);
+    QVERIFY2(pair.enter(NetnsPair::A, &error), qPrintable(error));
     QVERIFY2(m_wire, errbuf);
-    QVERIFY2(m_pair->enter(NetnsPair::A, &error), qPrintable(error));
     m_adapters = new AdapterList;
     QCOMPARE(m_adapters->count(), 1);
 }
@@ -80,7 +77,7 @@ void TestWinPcapReceiveProcess::send(quint16 sourcePort, int length, quint8 mark
 
 void TestWinPcapReceiveProcess::onlyFramesFromVekPortsArrive()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     setUpWire();
     WinPcapReceiveProcess capture(m_adapters->adapter(0));
     QVERIFY(capture.isOpen());
@@ -107,7 +104,7 @@ void TestWinPcapReceiveProcess::onlyFramesFromVekPortsArrive()
 
 void TestWinPcapReceiveProcess::burstKeepsEveryFrame()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     setUpWire();
     WinPcapReceiveProcess capture(m_adapters->adapter(0));
     std::atomic_int emitted{0};
@@ -125,7 +122,7 @@ void TestWinPcapReceiveProcess::burstKeepsEveryFrame()
 
 void TestWinPcapReceiveProcess::destructionStopsTheThreadPromptly()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     setUpWire();
 
     // Idle: no frame passes the filter, so only a break can end the read.

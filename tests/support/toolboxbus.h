@@ -27,6 +27,7 @@ public:
                          &AxComm::readSystemTimeRequest);
         QObject::connect(&root, &AxSignalObject::_signal_up_send_file, manager, &AxComm::sendFileRequest);
         QObject::connect(&root, &AxSignalObject::_signal_up_get_file, manager, &AxComm::getFileRequest);
+        QObject::connect(&root, &AxSignalObject::_signal_up_get_flash_size, manager, &AxComm::vekGetFlashSize);
         QObject::connect(&root, &AxSignalObject::_signal_up_set_device_credentials, manager,
                          &AxComm::CheckAuthentication);
         QObject::connect(&root, &AxSignalObject::_signal_up_file_received, &root,
@@ -35,6 +36,8 @@ public:
                          &AxSignalObject::_slot_down_file_send_complete);
         QObject::connect(&root, &AxSignalObject::_signal_up_system_time, &root,
                          &AxSignalObject::_slot_down_system_time);
+        QObject::connect(&root, &AxSignalObject::_signal_up_update_device_firmware_name, &root,
+                         &AxSignalObject::_slot_down_update_device_firmware_name);
         QObject::connect(&root, &AxSignalObject::_signal_up_user_authenticated, &root,
                          &AxSignalObject::_slot_down_user_authenticated);
         comm->startListening(QHostAddress(QStringLiteral("255.255.255.255")));

@@ -1,6 +1,7 @@
 #include "configuredevicewidget.h"
 
 #include "configuredevicesession.h"
+#include "filetransferwidget.h"
 #include "guardedmessagebox.h"
 #include "ipconfigwidget.h"
 #include "logindialog.h"
@@ -10,10 +11,11 @@
 #include <QIcon>
 
 ConfigureDeviceWidget::ConfigureDeviceWidget(QWidget *parent, AxSignalObject *upstream,
-                                             const ArdentixDevice &device, int /*optionFlags*/)
+                                             const ArdentixDevice &device, int optionFlags)
     : AxSignalWidget(parent, upstream)
     , ui(new Ui::ConfigureDeviceWidget)
     , m_session(new ConfigureDeviceSession(bus, device, this))
+    , optionFlags(optionFlags)
 {
     ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral("./images/icon.ico")));
@@ -44,6 +46,7 @@ ConfigureDeviceWidget::ConfigureDeviceWidget(QWidget *parent, AxSignalObject *up
 ConfigureDeviceWidget::~ConfigureDeviceWidget()
 {
     for (QWidget *child : {static_cast<QWidget *>(networkSettingsWidget.data()),
+                           static_cast<QWidget *>(fileTransferWidget.data()),
                            static_cast<QWidget *>(setTimeWidget.data()),
                            static_cast<QWidget *>(m_loginDialog.data())}) {
         if (child)
@@ -97,9 +100,27 @@ void ConfigureDeviceWidget::on_setIpButton_clicked()
     networkSettingsWidget->show();
 }
 
+void ConfigureDeviceWidget::on_sendFileButton_clicked()
+{
+    if (fileTransferWidget)
+        return;
+    fileTransferWidget = new FileTransferWidget(nullptr, bus, m_session->device(), optionFlags);
+    connect(fileTransferWidget, &QObject::destroyed, this, &ConfigureDeviceWidget::closeFileWidget);
+    connect(fileTransferWidget, &FileTransferWidget::close_widget, this, &AxSignalWidget::set_widget_tree_close);
+    fileTransferWidget->setAttribute(Qt::WA_DeleteOnClose);
+    fileTransferWidget->show();
+}
+
 void ConfigureDeviceWidget::closeConfigWidget()
 {
     networkSettingsWidget = nullptr;
+    if (treeClosing)
+        close();
+}
+
+void ConfigureDeviceWidget::closeFileWidget()
+{
+    fileTransferWidget = nullptr;
     if (treeClosing)
         close();
 }

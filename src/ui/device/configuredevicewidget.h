@@ -8,6 +8,7 @@
 #include <QString>
 
 class ConfigureDeviceSession;
+class FileTransferWidget;
 class IpConfigWidget;
 class LoginDialog;
 class SetTimeWidget;
@@ -34,7 +35,9 @@ private slots:
     void on_restartDeviceButton_clicked();
     void on_synchTimeButton_clicked();
     void on_setIpButton_clicked();
+    void on_sendFileButton_clicked();
     void closeConfigWidget();
+    void closeFileWidget();
     void closeSetTimeWidget();
 
     void askForLogin(const QString &message);
@@ -46,8 +49,10 @@ private:
     Ui::ConfigureDeviceWidget *ui;
     ConfigureDeviceSession *m_session;
     QPointer<IpConfigWidget> networkSettingsWidget;
+    QPointer<FileTransferWidget> fileTransferWidget;
     QPointer<SetTimeWidget> setTimeWidget;
     QPointer<LoginDialog> m_loginDialog;
+    int optionFlags;
 };
 
 #endif // CONFIGUREDEVICEWIDGET_H

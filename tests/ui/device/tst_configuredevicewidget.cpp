@@ -1,18 +1,21 @@
 // What the Configure Device and network settings windows show and which
 // windows they keep open, driven through a bus root by hand.
 #include "ui/device/configuredevicewidget.h"
+#include "ui/device/filetransferwidget.h"
 #include "ui/device/ipconfigwidget.h"
 #include "ui/device/settimewidget.h"
 
 #include "model/axmetatypes.h"
 #include "model/axsignalobject.h"
 
+#include "diagnosticsrig.h"   // MessageBoxAnswerer
 #include "testsandbox.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QtTest>
 
 class tst_ConfigureDeviceWidget : public QObject
@@ -23,6 +26,7 @@ private slots:
     void initTestCase();
     void addressFieldsTurnRedAndHoldUpdate();
     void childWindowsAreOneOfEachAndCloseWithTheTree();
+    void fileTransferTakesTheFlagsAndClosesTheTreeAfterARestart();
 
 private:
     static ArdentixDevice gateway();
@@ -136,6 +140,29 @@ void tst_ConfigureDeviceWidget::childWindowsAreOneOfEachAndCloseWithTheTree()
     QVERIFY(!configure);
     QVERIFY(windows<IpConfigWidget>().isEmpty());
     QVERIFY(windows<SetTimeWidget>().isEmpty());
+}
+
+void tst_ConfigureDeviceWidget::fileTransferTakesTheFlagsAndClosesTheTreeAfterARestart()
+{
+    AxSignalObject root;
+    MessageBoxAnswerer boxes;
+    boxes.answers.insert(QStringLiteral("Restart Device?"), QStringLiteral("Restart"));
+    QSignalSpy flashSizeQuestions(&root, &AxSignalObject::_signal_up_get_flash_size);
+    QSignalSpy restarts(&root, &AxSignalObject::_signal_up_restart_device);
+    QPointer<ConfigureDeviceWidget> configure = new ConfigureDeviceWidget(nullptr, &root, gateway(), 0x4);
+    configure->findChild<QPushButton *>("sendFileButton")->click();
+    configure->findChild<QPushButton *>("sendFileButton")->click();
+    QCOMPARE(windows<FileTransferWidget>().size(), 1);
+    QCOMPARE(flashSizeQuestions.count(), 1);
+    FileTransferWidget *transfer = windows<FileTransferWidget>().first();
+    QCOMPARE(transfer->findChild<QTabWidget *>("tabWidget")->count(), 2);
+
+    transfer->session()->addFiles(FileTransferSession::ConfigFile, {"/data/config.csv"});
+    QVERIFY(transfer->session()->send(FileTransferSession::ConfigFile));
+    root._slot_down_file_send_complete("/data/config.csv", FILE_TRANSFER_COMPLETE, 100.0f, gateway());
+    QTRY_VERIFY(!configure);
+    QCOMPARE(restarts.count(), 1);
+    QVERIFY(windows<FileTransferWidget>().isEmpty());
 }
 
 QTEST_MAIN(tst_ConfigureDeviceWidget)
