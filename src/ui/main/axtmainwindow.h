@@ -69,7 +69,6 @@ public slots:
     void deviceFavoriteChanged(const QString &key, bool favorite);
     void keyPressEvent(QKeyEvent *event) override;
 
-
     // The plus in the header adds a device by address; its icon follows the pointer.
     void onDeviceTableViewHeaderClicked(int section);
     void onDeviceTableViewHeaderPressed(int section);

@@ -100,6 +100,8 @@ void AXTMainWindow::AddDeviceToList(const ArdentixDevice &device)
     rowIndex.insert(device.macAddress, keyItem->index());
 
     ui->deviceTableView->setSpan(row, TitleColumn, 1, 3);
+    // A row inserted above the view pushes the one above the view into sight.
+    makeRowsInSight();
 }
 
 // A row's widgets cost far more than its cells, most of it in the style the

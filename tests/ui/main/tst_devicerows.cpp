@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -768,6 +769,11 @@ void tst_DeviceRows::rowsGetTheirWidgetsWhenInSight()
     QVERIFY(widgetAt<FavoriteDeviceButton>(last, 10)->isChecked());
     QVERIFY(widgetAt<UserDeviceButton>(last, 8));
     QCOMPARE(widgetAt<QWidget>(last, 11)->toolTip(), QString("Connectivity lost"));
+
+    // A row added above the view pushes the one above the view into sight.
+    table()->verticalScrollBar()->setValue(40);
+    m_window->AddDeviceToList(onlineDevice("10.76.0.1", "02:A0:00:00:01:00"));
+    QVERIFY(widgetAt<DeviceToolbarWidget>(table()->rowAt(0), 12));
 }
 
 QTEST_MAIN(tst_DeviceRows)
