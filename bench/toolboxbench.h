@@ -2,13 +2,39 @@
 #define TOOLBOXBENCH_H
 
 // Shared by the benchmarks that run the whole program: its run-time files in
-// a throw-away working folder, and its main window once it has started.
+// a throw-away working folder, its main window once it has started, and a
+// console that shows only the figures and what went wrong.
 
+#include "model/axmetatypes.h"
 #include "ui/main/axtmainwindow.h"
+#include "ui/runmode.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+
+#include <cstdio>
+
+// The program's debug output and warnings would bury the figures.
+inline void quietBenchMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtDebugMsg && type != QtWarningMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+// What the program's main() registers before it starts.
+inline void prepareBench()
+{
+    registerAxMetaTypes();
+    qRegisterMetaType<RUN_MODE>("RUN_MODE");
+    qInstallMessageHandler(quietBenchMessages);
+}
+
+inline int benchFailed(const char *bench, const QString &why)
+{
+    std::fprintf(stderr, "%s: %s\n", bench, qPrintable(why));
+    return 1;
+}
 
 // The pictures and style sheets the program reads beside it (AX_RUN_DIR).
 inline bool copyRunFiles(const QString &to)

@@ -9,7 +9,6 @@
 //   bench_live [--seconds S] [DEVICES...]    (default: 60 s, 100 then 1000 devices)
 
 #include "app/ardentixtoolbox.h"
-#include "model/axmetatypes.h"
 
 #include "netnspair.h"
 #include "testsandbox.h"
@@ -49,12 +48,6 @@ struct Figures
     double rssMb = 0;
     double cpuPercent = 0;
 };
-
-void quiet(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtDebugMsg && type != QtWarningMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-}
 
 qint64 cpuMicroseconds()
 {
@@ -174,8 +167,7 @@ bool live(int devices, int seconds, Figures *figures, QString *error)
 
 int fail(const QString &why)
 {
-    std::fprintf(stderr, "bench_live: %s\n", qPrintable(why));
-    return 1;
+    return benchFailed("bench_live", why);
 }
 
 } // namespace
@@ -183,9 +175,7 @@ int fail(const QString &why)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    registerAxMetaTypes();
-    qRegisterMetaType<RUN_MODE>("RUN_MODE");
-    qInstallMessageHandler(quiet);
+    prepareBench();
 
     int seconds = 60;
     QList<int> counts;

@@ -4,7 +4,6 @@
 // the emulator in B; the settings and files live in a throw-away folder.
 
 #include "app/ardentixtoolbox.h"
-#include "model/axmetatypes.h"
 #include "model/devicedatabase.h"
 #include "ui/main/axtmainwindow.h"
 
@@ -28,16 +27,9 @@ namespace {
 const int kDevices = 1000;
 const int kPasses = 20;
 
-void quiet(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtDebugMsg && type != QtWarningMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
 int fail(const QString &why)
 {
-    std::fprintf(stderr, "bench_table: %s\n", qPrintable(why));
-    return 1;
+    return benchFailed("bench_table", why);
 }
 
 } // namespace
@@ -45,9 +37,7 @@ int fail(const QString &why)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    registerAxMetaTypes();
-    qRegisterMetaType<RUN_MODE>("RUN_MODE");
-    qInstallMessageHandler(quiet);
+    prepareBench();
 
     const QString unavailable = NetnsPair::unavailableReason();
     if (!unavailable.isEmpty())
