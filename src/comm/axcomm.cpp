@@ -38,6 +38,11 @@ AxComm::~AxComm()
     delete bus.data();
 }
 
+const AdapterList *AxComm::adapterList() const
+{
+    return adapters;
+}
+
 void AxComm::startListening(const QHostAddress &address)
 {
     const bool everyAdapter = address == QHostAddress(QStringLiteral("255.255.255.255"));

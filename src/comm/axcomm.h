@@ -33,6 +33,12 @@ public:
     // given one (every one for 255.255.255.255) are wired and capture.
     void startListening(const QHostAddress &address);
 
+    // The adapters the manager listens on, for callers that list them.
+    const AdapterList *adapterList() const;
+    // A KOV restart through the adapter that saw the device; false when none
+    // did or the device's MAC is no MAC, and nothing was sent.
+    bool vekRestartDevice(const ArdentixDevice &device);
+
     void startVekPing(int interval);
     void stopVekPing();
     void startDirectedPing(int interval, const QHostAddress &target);
@@ -93,7 +99,6 @@ private:
     void connectRouting(VekComm *vek);
     static bool isJsonUsable(const ArdentixDevice &device);
     VekComm *deviceAdapter(const ArdentixDevice &device) const;
-    void vekRestartDevice(const ArdentixDevice &device);
     void vekSetIp(const ArdentixDevice &device, const QString &address);
     void startNextVekBatch();
     void vekGetFile(const QString &remoteName, const ArdentixDevice &device);

@@ -231,13 +231,13 @@ void AxComm::AbortBridgeSnapshot(ArdentixDevice device)
     vek->abortBridgeSnapshot(device);
 }
 
-void AxComm::vekRestartDevice(const ArdentixDevice &device)
+bool AxComm::vekRestartDevice(const ArdentixDevice &device)
 {
     VekComm *vek = deviceAdapter(device);
     if (!vek)
-        return;
+        return false;
     qDebug() << "[VEK] Restart device";
-    vek->vekRestartDevice(device);
+    return vek->vekRestartDevice(device);
 }
 
 void AxComm::vekSetIp(const ArdentixDevice &device, const QString &address)

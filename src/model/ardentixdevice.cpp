@@ -113,6 +113,11 @@ bool ArdentixDevice::isIpReachable() const
     return !duplicateIpAddress && ipConnectivity;
 }
 
+bool ArdentixDevice::isOnJsonRoute() const
+{
+    return jsonSupport && (isIpReachable() || userDevice);
+}
+
 int ArdentixDevice::nicCountForPlatform(int code)
 {
     switch (code) {

@@ -16,6 +16,8 @@ public:
 
     // Reachability: false while another device claims the same IP address.
     bool isIpReachable() const;
+    // Served over JSON-RPC: it speaks it and is reachable over IP, or the user added it.
+    bool isOnJsonRoute() const;
 
     // Platform lookups; they read nothing of the record.
     static int nicCountForPlatform(int code);

@@ -129,6 +129,8 @@ private slots:
     void unansweredSegmentsAreRetriedThenFail();
     void checksumErrorAborts();
     void unansweredCompletionFailsOnce();
+    void refusedCompletionIsNotReportedSent_data();
+    void refusedCompletionIsNotReportedSent();
     void unreadableFileIsReportedAndMovesOn();
     void newSendReplacesARunningOne();
 
@@ -424,6 +426,32 @@ void TestVekFileSender::unansweredCompletionFailsOnce()
     QVERIFY(sender.isActive());
     QVERIFY(probe.finished.wait(Completion * 3));
     QCOMPARE(probe.states(), QList<int>({FILE_TRANSFER_IN_PROGRESS, FILE_TRANSFER_FAILED}));
+    QCOMPARE(probe.finished.size(), 1);
+}
+
+void TestVekFileSender::refusedCompletionIsNotReportedSent_data()
+{
+    QTest::addColumn<quint8>("answer");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("refused") << quint8(KOV_NAK) << int(FILE_TRANSFER_FAILED);
+    QTest::newRow("error") << quint8(KOV_ERROR) << int(FILE_TRANSFER_FAILED);
+    QTest::newRow("checksum error") << quint8(KOV_CHECKSUM_ERROR) << int(FILE_TRANSFER_FAILED);
+    QTest::newRow("other status") << quint8('X') << int(FILE_TRANSFER_COMPLETE);
+}
+
+void TestVekFileSender::refusedCompletionIsNotReportedSent()
+{
+    QFETCH(quint8, answer);
+    QFETCH(int, outcome);
+    const QString path = writeFile("file.bin", pattern(10));
+    VekFileSender sender(Step, Completion);
+    Probe probe(&sender);
+    sender.sendFile(path, "remote.bin", target());
+    openDownload(sender, probe, 10);
+    QVERIFY(sender.processFrame(VekFrame(frame(status(KOV_ACK)))));
+    QCOMPARE(probe.lastCommand(), quint8(KOV_DOWNLOAD_COMPLETE));
+    QVERIFY(sender.processFrame(VekFrame(frame(status(answer)))));
+    QCOMPARE(probe.states(), QList<int>({FILE_TRANSFER_IN_PROGRESS, outcome}));
     QCOMPARE(probe.finished.size(), 1);
 }
 

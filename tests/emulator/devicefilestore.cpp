@@ -23,8 +23,15 @@ bool DeviceFileStore::store(const QString &name, const QByteArray &contents)
     const qint64 replaced = qMax<qint64>(fileSize(name), 0);
     if (contents.size() > diskFree() + replaced)
         return false;
+    if (m_guard && !m_guard(name, contents))
+        return false;
     m_files.insert(name, contents);
     return true;
+}
+
+void DeviceFileStore::setWriteGuard(WriteGuard guard)
+{
+    m_guard = std::move(guard);
 }
 
 qint64 DeviceFileStore::diskFree() const

@@ -5,12 +5,16 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
+
 // The file system of one emulated gateway: what the PC sends is kept here and
 // what the PC asks for is served from here, over VEK and over HTTP alike.
 class DeviceFileStore
 {
 public:
     static constexpr qint64 DefaultDiskFree = 16 * 1024 * 1024;
+    // Sees every file before it is stored; false refuses it.
+    using WriteGuard = std::function<bool(const QString &name, const QByteArray &contents)>;
 
     bool contains(const QString &name) const;
     QByteArray file(const QString &name) const;
@@ -18,6 +22,7 @@ public:
     qint64 fileSize(const QString &name) const;
     // False when the file would not fit in the free space (a file it replaces counts as free).
     bool store(const QString &name, const QByteArray &contents);
+    void setWriteGuard(WriteGuard guard);
 
     qint64 diskFree() const;
     void setDiskCapacity(qint64 bytes);
@@ -28,6 +33,7 @@ public:
 private:
     QMap<QString, QByteArray> m_files;
     qint64 m_capacity = DefaultDiskFree;
+    WriteGuard m_guard;
 };
 
 #endif // DEVICEFILESTORE_H

@@ -10,6 +10,7 @@
 #include "httpdeviceserver.h"
 #include "httpfilelisting.h"
 #include "httpside.h"
+#include "networksettingsfiles.h"
 #include "rawframeio.h"
 #include "vekfileservice.h"
 #include "vekresponder.h"
@@ -25,9 +26,12 @@ int main(int argc, char *argv[])
 
     EmulatorOptions options;
     FileTransferOptions fileOptions;
+    NetworkSettingsFiles networkSettings;
+    QStringList withoutNetworkSettings;
     QStringList arguments;
     QString error;
-    if (!fileOptions.take(app.arguments(), &arguments, &error) || !options.parse(arguments, &error)) {
+    if (!networkSettings.take(app.arguments(), &withoutNetworkSettings, &error)
+        || !fileOptions.take(withoutNetworkSettings, &arguments, &error) || !options.parse(arguments, &error)) {
         std::fprintf(stderr, "ax-gateway-emulator: %s\n", qPrintable(error));
         return 2;
     }
@@ -50,6 +54,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "ax-gateway-emulator: %s\n", qPrintable(error));
         return 2;
     }
+    networkSettings.install(&devices, &files);
     for (HttpDevice *web : std::as_const(webSides)) {
         FileUploadHandler::install(web->server(), files.store(web->server()->address()));
         HttpFileListing::install(web, files.store(web->server()->address()), fileOptions.filesFolder);

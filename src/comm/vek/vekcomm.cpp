@@ -103,9 +103,9 @@ void VekComm::requestAdvancedNetworkSupport()
     sendPayload(kBroadcastMac, kBroadcastIp, KovMessage::request(KOV_GET_NET_SUPPORT));
 }
 
-void VekComm::vekRestartDevice(const ArdentixDevice &device)
+bool VekComm::vekRestartDevice(const ArdentixDevice &device)
 {
-    sendToDevice(device.macAddress, device.ipAddress.toIPv4Address(), KovMessage::request(KOV_RESTART_DEVICE));
+    return sendToDevice(device.macAddress, device.ipAddress.toIPv4Address(), KovMessage::request(KOV_RESTART_DEVICE));
 }
 
 void VekComm::vekSetDeviceIp(const ArdentixDevice &device, const QHostAddress &newAddress)
@@ -135,31 +135,31 @@ void VekComm::sendKovSimpleCommand(quint8 command, const QString &mac)
     sendToDevice(mac, kBroadcastIp, KovMessage::request(command));
 }
 
-void VekComm::sendToDevice(const QString &mac, quint32 destinationIp, const QByteArray &payload)
+bool VekComm::sendToDevice(const QString &mac, quint32 destinationIp, const QByteArray &payload)
 {
     unsigned char destination[6] = {0, 0, 0, 0, 0, 0};
     if (!macFromText(mac, destination)) {
         qCritical() << "[VEK] Command not sent, not a device MAC:" << mac;
-        return;
+        return false;
     }
-    sendPayload(destination, destinationIp, payload);
+    return sendPayload(destination, destinationIp, payload);
 }
 
-void VekComm::sendPayload(const unsigned char *destinationMac, quint32 destinationIp, const QByteArray &payload)
+bool VekComm::sendPayload(const unsigned char *destinationMac, quint32 destinationIp, const QByteArray &payload)
 {
     UdpPacket packet(destinationMac, adapter->macBytes(), destinationIp, adapter->ipv4(), kVekPort);
     const int taken = packet.setPayload(reinterpret_cast<const unsigned char *>(payload.constData()),
                                         static_cast<quint16>(qMin<qsizetype>(payload.size(), 0xFFFF)));
     if (taken != payload.size()) {
         qCritical() << "[VEK] Message not sent, too long for one frame:" << payload.size() << "bytes";
-        return;
+        return false;
     }
-    sendFrame(packet);
+    return sendFrame(packet);
 }
 
-void VekComm::sendFrame(const UdpPacket &packet)
+bool VekComm::sendFrame(const UdpPacket &packet)
 {
-    sender.send(packet.buffer(), packet.frameLength());
+    return sender.send(packet.buffer(), packet.frameLength());
 }
 
 void VekComm::sendFile(const QString &localPath, const QString &remoteName, const ArdentixDevice &target)

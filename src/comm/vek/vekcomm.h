@@ -45,7 +45,8 @@ public:
     void requestAdvancedNetworkSupport();
 
     // Device commands.
-    void vekRestartDevice(const ArdentixDevice &device);
+    // False when the MAC is no MAC or the frame could not be sent.
+    bool vekRestartDevice(const ArdentixDevice &device);
     void vekSetDeviceIp(const ArdentixDevice &device, const QHostAddress &newAddress);
     void vekSetIpBroadcast(const QHostAddress &destination, const QHostAddress &newAddress);
     void abortBridgeSnapshot(const ArdentixDevice &device);
@@ -72,9 +73,9 @@ private slots:
 private:
     // A KOV command to a device's MAC and the IPv4 broadcast address.
     void sendKovSimpleCommand(quint8 command, const QString &mac);
-    void sendToDevice(const QString &mac, quint32 destinationIp, const QByteArray &payload);
-    void sendPayload(const unsigned char *destinationMac, quint32 destinationIp, const QByteArray &payload);
-    void sendFrame(const UdpPacket &packet);
+    bool sendToDevice(const QString &mac, quint32 destinationIp, const QByteArray &payload);
+    bool sendPayload(const unsigned char *destinationMac, quint32 destinationIp, const QByteArray &payload);
+    bool sendFrame(const UdpPacket &packet);
 
     void processIamReply(const VekFrame &frame);
     void processAck(const VekFrame &frame);

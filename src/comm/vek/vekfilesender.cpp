@@ -167,8 +167,14 @@ bool VekFileSender::step(const VekFrame &frame)
             return false;
         }
         return true;
-    // Whatever the target sends now is its answer to the completion or the abort.
+    // Whatever the target sends now is its answer to the completion or the abort,
+    // but a completion it explicitly refuses was not written: never report that as sent.
     case KOV_DOWNLOAD_COMPLETE:
+        if (isStatus && (status == KOV_NAK || status == KOV_ERROR || status == KOV_CHECKSUM_ERROR)) {
+            qDebug() << "KOV Download complete refused";
+            endTransfer(FILE_TRANSFER_FAILED, 0.0f, true);
+            return true;
+        }
         qDebug() << "KOV Download complete";
         endTransfer(FILE_TRANSFER_COMPLETE, 100.0f, true);
         return true;

@@ -1,7 +1,7 @@
 #include "axtmainwindow.h"
 #include "ui_axtmainwindow.h"
 
-#include "userdeviceaddress.h"
+#include "ui/userdeviceaddress.h"
 #include "model/axsignalobject.h"
 #include "ui/tool/contactwidget.h"
 #include "ui/tool/helpwidget.h"
