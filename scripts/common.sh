@@ -10,7 +10,7 @@ required_packages=(
     libpcap-dev
     iproute2 curl zip unzip net-tools openssl
     xvfb xauth
-    qt6-qpa-plugins imagemagick sqlite3
+    qt6-qpa-plugins imagemagick sqlite3 xdotool
 )
 
 ensure_packages() {

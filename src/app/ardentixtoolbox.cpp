@@ -5,6 +5,7 @@
 #include "model/devicedatabase.h"
 #include "ui/main/axtmainwindow.h"
 #include "ui/tool/systemsettingswidget.h"
+#include "ui/workingdirectorywarning.h"
 
 #include <QHostAddress>
 
@@ -24,6 +25,9 @@ ArdentixToolbox::ArdentixToolbox(QObject *parent)
     , configSettings(std::make_unique<ConfigSettings>(nullptr))
 {
     signalRoot->settings = configSettings->currentConfig();
+    const QString uncreated = configSettings->uncreatedWorkingDirectory();
+    if (!uncreated.isEmpty())
+        showWorkingDirectoryWarning(nullptr, uncreated);
 }
 
 ArdentixToolbox::~ArdentixToolbox()

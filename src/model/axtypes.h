@@ -19,7 +19,8 @@ enum DEVICE_STATUS {
     DEVICE_STATUS_ERROR = 0x01,
     DEVICE_STATUS_TEST_RUNNING = 0x08,
     DEVICE_STATUS_TEST_PASSED = 0x10,
-    DEVICE_STATUS_TEST_FAILED = 0x20
+    DEVICE_STATUS_TEST_FAILED = 0x20,
+    DEVICE_STATUS_SNAPSHOT_ACTIVE = 0x200   // set while the device takes a snapshot
 };
 
 // The device's answer to the VEK advanced-network query.

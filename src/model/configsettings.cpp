@@ -27,7 +27,7 @@ const QString browserPathKey = QStringLiteral("browser_path");
 // The timing values with the ranges the settings form allows. Outside them a
 // ping interval of 0 would flood the network with broadcasts and a period in
 // seconds would overflow once turned into milliseconds.
-struct TimingRange
+struct TimingField
 {
     const char *key;
     int CONFIG_SETTINGS::*field;
@@ -35,7 +35,7 @@ struct TimingRange
     int maximum;
 };
 
-const TimingRange timingRanges[] = {
+const TimingField timingFields[] = {
     {"timeout_to_lost", &CONFIG_SETTINGS::timeoutToLost, 0, 30000},
     {"lost_indicator_period", &CONFIG_SETTINGS::lostIndicatorPeriod, 0, 300},
     {"new_indicator_period", &CONFIG_SETTINGS::newIndicatorPeriod, 0, 300},
@@ -49,7 +49,7 @@ QString currentDirectory()
 
 CONFIG_SETTINGS withTimingsInRange(CONFIG_SETTINGS config)
 {
-    for (const TimingRange &range : timingRanges) {
+    for (const TimingField &range : timingFields) {
         int &value = config.*range.field;
         const int bounded = qBound(range.minimum, value, range.maximum);
         if (bounded != value) {
@@ -74,12 +74,33 @@ CONFIG_SETTINGS::CONFIG_SETTINGS()
 {
 }
 
-CONFIG_SETTINGS CONFIG_SETTINGS::newProfile()
+CONFIG_SETTINGS CONFIG_SETTINGS::newProfile(bool *workingPathReady)
 {
     CONFIG_SETTINGS config;
-    ensureWorkingDirectory(config.workingPath);
+    const bool ready = ensureWorkingDirectory(config.workingPath);
+    if (workingPathReady)
+        *workingPathReady = ready;
     config.platformFilter = readPlatformFilter(filterFileName);
     return config;
+}
+
+TimingRange timingRange(int CONFIG_SETTINGS::*field)
+{
+    for (const TimingField &timing : timingFields) {
+        if (timing.field == field)
+            return {timing.minimum, timing.maximum};
+    }
+    return {0, 0};
+}
+
+bool readShowSplash()
+{
+    return QSettings(organisationName, applicationName).value(showSplashKey, true).toBool();
+}
+
+void writeShowSplash(bool show)
+{
+    QSettings(organisationName, applicationName).setValue(showSplashKey, show);
 }
 
 ConfigSettings::ConfigSettings(QObject *parent)
@@ -92,7 +113,10 @@ ConfigSettings::ConfigSettings(QObject *parent)
     if (settingsStore.status() != QSettings::NoError)
         qWarning() << "The settings store could not be read in full:" << settingsStore.fileName();
 
-    profiles.append(CONFIG_SETTINGS::newProfile());
+    bool workingPathReady = true;
+    profiles.append(CONFIG_SETTINGS::newProfile(&workingPathReady));
+    if (!workingPathReady)
+        uncreatedWorkingPath = profiles.first().workingPath;
     activeConfig = profiles.first();
     loadStoredProfiles(activeName);
 }
@@ -100,6 +124,11 @@ ConfigSettings::ConfigSettings(QObject *parent)
 const CONFIG_SETTINGS *ConfigSettings::currentConfig() const
 {
     return &activeConfig;
+}
+
+QString ConfigSettings::uncreatedWorkingDirectory() const
+{
+    return uncreatedWorkingPath;
 }
 
 QStringList ConfigSettings::profileNames() const
@@ -155,7 +184,7 @@ void ConfigSettings::selectProfile(const QString &name)
     }
 }
 
-void ConfigSettings::saveProfile(const CONFIG_SETTINGS &config)
+bool ConfigSettings::saveProfile(const CONFIG_SETTINGS &config)
 {
     const CONFIG_SETTINGS saved = withTimingsInRange(config);
     const int index = indexOfStored(saved.profileName);
@@ -166,12 +195,13 @@ void ConfigSettings::saveProfile(const CONFIG_SETTINGS &config)
         profiles.append(saved);
         writeProfile(saved, profiles.size() - 2);
     }
-    syncStore();
+    const bool written = syncStore();
     activeConfig = saved;
     emit config_settings_changed(activeConfig);
+    return written;
 }
 
-void ConfigSettings::removeProfile(const QString &name)
+bool ConfigSettings::removeProfile(const QString &name)
 {
     const int index = indexOfStored(name);
     if (index > 0)
@@ -183,7 +213,7 @@ void ConfigSettings::removeProfile(const QString &name)
     settingsStore.setValue(showSplashKey, showSplash);
     for (int k = 1; k < profiles.size(); ++k)
         writeProfile(profiles.at(k), k - 1);
-    syncStore();
+    return syncStore();
 }
 
 void ConfigSettings::writeProfile(const CONFIG_SETTINGS &config, int storedIndex)
@@ -192,7 +222,7 @@ void ConfigSettings::writeProfile(const CONFIG_SETTINGS &config, int storedIndex
     settingsStore.setArrayIndex(storedIndex);
     settingsStore.setValue(browserPathKey, config.browserPath);
     settingsStore.setValue(nameKey, config.profileName);
-    for (const TimingRange &range : timingRanges)
+    for (const TimingField &range : timingFields)
         settingsStore.setValue(QLatin1String(range.key), config.*range.field);
     settingsStore.setValue(toolsPathKey, config.toolsPath);
     settingsStore.setValue(useDefaultBrowserKey, config.useDefaultBrowser);
@@ -224,7 +254,7 @@ CONFIG_SETTINGS ConfigSettings::readStoredProfile() const
     config.toolsPath = settingsStore.value(toolsPathKey, config.toolsPath).toString();
     config.workingPath = settingsStore.value(workingPathKey, config.workingPath).toString();
     config.useDefaultBrowser = settingsStore.value(useDefaultBrowserKey, config.useDefaultBrowser).toBool();
-    for (const TimingRange &range : timingRanges) {
+    for (const TimingField &range : timingFields) {
         config.*range.field = readTiming(QLatin1String(range.key), config.*range.field,
                                          range.minimum, range.maximum);
     }
@@ -264,10 +294,13 @@ void ConfigSettings::makeActive(int index)
     emit config_settings_changed(activeConfig);
 }
 
-void ConfigSettings::syncStore()
+bool ConfigSettings::syncStore()
 {
     settingsStore.sync();
     // A format error is sticky from reading; only an access error means the write failed.
-    if (settingsStore.status() == QSettings::AccessError)
-        qCritical() << "The settings could not be saved to" << settingsStore.fileName();
+    if (settingsStore.status() != QSettings::AccessError)
+        return true;
+    qCritical() << "The settings could not be saved to" << settingsStore.fileName();
+    emit storeWriteFailed(settingsStore.fileName());
+    return false;
 }

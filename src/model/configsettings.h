@@ -16,9 +16,10 @@ struct CONFIG_SETTINGS
     CONFIG_SETTINGS();
 
     // A new profile as the toolbox makes one: the default values, the default
-    // working directory created when missing (a warning when that fails) and the
-    // platform filter read from "filter.ini" in the current directory.
-    static CONFIG_SETTINGS newProfile();
+    // working directory created when missing and the platform filter read from
+    // "filter.ini" in the current directory. When the directory could not be
+    // made, *workingPathReady turns false and the caller tells the user.
+    static CONFIG_SETTINGS newProfile(bool *workingPathReady = nullptr);
 
     QString profileName;
     QString workingPath;
@@ -34,6 +35,21 @@ struct CONFIG_SETTINGS
 
 Q_DECLARE_METATYPE(CONFIG_SETTINGS)
 
+// The values a timing field may take: stored profiles are held to it on load
+// and on save, and the settings form offers no other.
+struct TimingRange
+{
+    int minimum;
+    int maximum;
+};
+
+TimingRange timingRange(int CONFIG_SETTINGS::*field);
+
+// Whether the welcome window opens at start-up: kept in the same store, apart
+// from the profiles, and written at once by the windows that offer it.
+bool readShowSplash();
+void writeShowSplash(bool show);
+
 // The named settings profiles of the settings store "Ardentix"/"Toolbox".
 // Position 0 is the built-in "Default", which is never stored.
 class ConfigSettings : public QObject
@@ -46,18 +62,24 @@ public:
     // Stays valid for the object's life and sees every change of the active profile.
     const CONFIG_SETTINGS *currentConfig() const;
 
+    // The default working directory when it could not be made at start, else empty.
+    QString uncreatedWorkingDirectory() const;
+
     QStringList profileNames() const;
     CONFIG_SETTINGS activeProfile() const;
     CONFIG_SETTINGS profile(const QString &name) const;
 
     CONFIG_SETTINGS activateProfile(const QString &name);
     void selectProfile(const QString &name);
-    void saveProfile(const CONFIG_SETTINGS &config);
-    void removeProfile(const QString &name);
+    // Both return false when the store could not be written (storeWriteFailed
+    // is emitted too); the change holds in memory for this run.
+    bool saveProfile(const CONFIG_SETTINGS &config);
+    bool removeProfile(const QString &name);
     void writeProfile(const CONFIG_SETTINGS &config, int storedIndex);
 
 signals:
     void config_settings_changed(const CONFIG_SETTINGS &config);
+    void storeWriteFailed(const QString &storeFileName);
 
 private:
     void loadStoredProfiles(const QString &activeName);
@@ -65,12 +87,13 @@ private:
     int readTiming(const QString &key, int fallback, int minimum, int maximum) const;
     int indexOfStored(const QString &name) const;
     void makeActive(int index);
-    void syncStore();
+    bool syncStore();
 
     QList<CONFIG_SETTINGS> profiles;
     CONFIG_SETTINGS activeConfig;
     QSettings settingsStore;
     int activeIndex;
+    QString uncreatedWorkingPath;
 };
 
 #endif // CONFIGSETTINGS_H

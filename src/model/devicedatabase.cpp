@@ -68,25 +68,23 @@ ArdentixDevice DeviceDatabase::readDeviceByMac(const QString &mac, ReadResult *r
 QList<ArdentixDevice> DeviceDatabase::readDevicesByIp(const QString &ip)
 {
     QList<ArdentixDevice> devices;
-    if (m_live.ensureOpen() && !m_live.readByIp(ip, &devices))
-        qDebug() << m_live.lastError().text();
+    if (m_live.ensureOpen())
+        logIfUnread(m_live.readByIp(ip, &devices));
     return devices;
 }
 
 void DeviceDatabase::readAllDevices()
 {
-    if (m_live.ensureOpen() && !m_live.forEachDevice([](const ArdentixDevice &) {}))
-        qDebug() << m_live.lastError().text();
+    if (m_live.ensureOpen())
+        logIfUnread(m_live.forEachDevice([](const ArdentixDevice &) {}));
 }
 
 void DeviceDatabase::readUserDevices()
 {
-    if (!m_live.ensureOpen())
-        return;
-    const bool read = m_live.forEachUserDevice(
-        [this](const ArdentixDevice &device) { emit userDeviceUpdateRequest(device); });
-    if (!read)
-        qDebug() << m_live.lastError().text();
+    if (m_live.ensureOpen())
+        logIfUnread(m_live.forEachUserDevice([this](const ArdentixDevice &device) {
+            emit userDeviceUpdateRequest(device);
+        }));
 }
 
 void DeviceDatabase::addNewDevice(const ArdentixDevice &device)
@@ -111,13 +109,20 @@ void DeviceDatabase::addNewDevice(const ArdentixDevice &device)
 
 void DeviceDatabase::removeDeviceFromDefaultDatabaseByMac(const QString &mac)
 {
+    removeFromLiveTable({QStringLiteral("mac_address"), mac});
+}
+
+// True when rows went.
+bool DeviceDatabase::removeFromLiveTable(const ColumnValue &key)
+{
     if (!m_live.ensureOpen())
-        return;
+        return false;
     int removed = 0;
-    if (!m_live.remove({QStringLiteral("mac_address"), mac}, &removed))
+    if (!m_live.remove(key, &removed))
         qDebug() << m_live.lastError().text();
     else if (removed == 0)
         qDebug() << "No Devices removed";
+    return removed > 0;
 }
 
 bool DeviceDatabase::removeDeviceFromFileDatabaseByMac(const QString &mac)
@@ -203,11 +208,8 @@ bool DeviceDatabase::readOnlineDevices(const QStringList &platformFilter)
 {
     if (!m_live.ensureOpen())
         return true;
-    const bool read = m_live.forEachListedDevice(
-        platformFilter, [this](const ArdentixDevice &device) { emit onlineDeviceUpdate(device); });
-    if (!read)
-        qDebug() << m_live.lastError().text();
-    return read;
+    return logIfUnread(m_live.forEachListedDevice(
+        platformFilter, [this](const ArdentixDevice &device) { emit onlineDeviceUpdate(device); }));
 }
 
 void DeviceDatabase::updateDeviceOnFileDatabase(const ArdentixDevice &device)
@@ -296,13 +298,11 @@ void DeviceDatabase::databaseMaintenance()
         return;
     }
     const QHash<QString, DeviceDatabaseLifeCycle::Step> steps(work.cbegin(), work.cend());
-    const bool read = m_live.forEachDevice([&](const ArdentixDevice &device) {
+    logIfUnread(m_live.forEachDevice([&](const ArdentixDevice &device) {
         const auto step = steps.constFind(device.macAddress);
         if (step != steps.constEnd())
             age(device, *step);
-    });
-    if (!read)
-        qDebug() << m_live.lastError().text();
+    }));
 }
 
 void DeviceDatabase::databaseMaintenanceUpdate(const ArdentixDevice &device)
@@ -329,12 +329,18 @@ void DeviceDatabase::databaseMaintenanceUpdate(const ArdentixDevice &device)
 
 void DeviceDatabase::checkAxguiSupport()
 {
-    if (!m_live.ensureOpen())
-        return;
-    const bool read = m_live.forEachDevice(
-        [this](const ArdentixDevice &device) { emit forceCheckAxguiSupport(device); });
+    if (m_live.ensureOpen())
+        logIfUnread(m_live.forEachDevice([this](const ArdentixDevice &device) {
+            emit forceCheckAxguiSupport(device);
+        }));
+}
+
+// A read of the device table that failed is logged; `read` is handed back.
+bool DeviceDatabase::logIfUnread(bool read) const
+{
     if (!read)
         qDebug() << m_live.lastError().text();
+    return read;
 }
 
 void DeviceDatabase::updateDeviceIpConnectivity(const QString &ip, bool ipConnectivity)
@@ -348,14 +354,7 @@ void DeviceDatabase::updateDeviceIpConnectivity(const QString &ip, bool ipConnec
 void DeviceDatabase::removeDeviceFromDefaultDatabaseByIP(const QString &ip)
 {
     qDebug() << "Remove device from default DB with IP: " << ip;
-    if (!m_live.ensureOpen())
-        return;
-    int removed = 0;
-    if (!m_live.remove({QStringLiteral("ip_address"), ip}, &removed))
-        qDebug() << m_live.lastError().text();
-    else if (removed == 0)
-        qDebug() << "No Devices removed";
-    else
+    if (removeFromLiveTable({QStringLiteral("ip_address"), ip}))
         m_ignoredIps.append(ip);
 }
 
@@ -372,34 +371,32 @@ void DeviceDatabase::removeDeviceFromFileDatabaseByIP(const QString &ip)
 void DeviceDatabase::updateJsonSupported(const QString &ip, bool json, bool authRequired)
 {
     Q_UNUSED(authRequired) // carried by the bus; the store has no column for it
-    QList<ColumnValue> values{{QStringLiteral("json_support"), json}};
-    if (json)
-        values.append({QStringLiteral("last_ip_comm_time"), quint64(now())});
-    updateColumns("updateJsonSupported", values, {QStringLiteral("ip_address"), ip});
+    updateProbeResult("updateJsonSupported", {QStringLiteral("json_support"), json}, json, ip);
 }
 
 void DeviceDatabase::updateAxguiSupported(const QString &ip, bool axgui, bool answered)
 {
-    QList<ColumnValue> values{{QStringLiteral("axgui_support"), axgui}};
-    if (answered)
-        values.append({QStringLiteral("last_ip_comm_time"), quint64(now())});
-    updateColumns("updateAxguiSupported", values, {QStringLiteral("ip_address"), ip});
+    updateProbeResult("updateAxguiSupported", {QStringLiteral("axgui_support"), axgui}, answered, ip);
 }
 
 void DeviceDatabase::updateSecurityStatus(const QString &ip, SECURITY_STATUS status, bool answered)
 {
-    QList<ColumnValue> values{{QStringLiteral("security_status"), int(status)}};
-    if (answered)
-        values.append({QStringLiteral("last_ip_comm_time"), quint64(now())});
-    updateColumns("updateSecurityStatus", values, {QStringLiteral("ip_address"), ip});
+    updateProbeResult("updateSecurityStatus", {QStringLiteral("security_status"), int(status)}, answered, ip);
 }
 
 void DeviceDatabase::updateDiagSupported(const QString &ip, bool diag, bool answered)
 {
-    QList<ColumnValue> values{{QStringLiteral("diag_support"), diag}};
+    updateProbeResult("updateDiagnosticsSupported", {QStringLiteral("diag_support"), diag}, answered, ip);
+}
+
+// A probe of the device's web side: its result, and the time of the answer when one came.
+void DeviceDatabase::updateProbeResult(const char *operation, const ColumnValue &result, bool answered,
+                                       const QString &ip)
+{
+    QList<ColumnValue> values{result};
     if (answered)
         values.append({QStringLiteral("last_ip_comm_time"), quint64(now())});
-    updateColumns("updateDiagnosticsSupported", values, {QStringLiteral("ip_address"), ip});
+    updateColumns(operation, values, {QStringLiteral("ip_address"), ip});
 }
 
 void DeviceDatabase::updateVekAdvancedNetworkSupported(const QString &mac,

@@ -94,7 +94,10 @@ private:
     void applyStep(ArdentixDevice *device, DeviceDatabaseLifeCycle::Step step, quint64 now);
     void updateColumns(const char *operation, const QList<ColumnValue> &values,
                        const ColumnValue &key);
+    void updateProbeResult(const char *operation, const ColumnValue &result, bool answered, const QString &ip);
     void logUpdateError();
+    bool logIfUnread(bool read) const;
+    bool removeFromLiveTable(const ColumnValue &key);
     void reportFileWriteFailure(const QString &what);
     static ArdentixDevice storedOffline(ArdentixDevice device);
 

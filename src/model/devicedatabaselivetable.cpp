@@ -136,12 +136,7 @@ bool DeviceDatabaseLiveTable::forEachAgeingCandidate(qint64 heardAfter,
     QSqlQuery &query = m_connection.prepared(DeviceDatabaseSchema::selectAgeingCandidates());
     query.bindValue(QStringLiteral(":discovery_state"), QString::number(DISCOVERY_ONLINE));
     query.bindValue(QStringLiteral(":heard_after"), heardAfter);
-    if (!execute(query))
-        return false;
-    const DeviceDatabaseRowReader &reader = rowReader(&m_lifeCycleReader, query);
-    while (query.next())
-        visit(reader.lifeCycleRow(query));
-    return finishRows(query);
+    return visitRows(query, &m_lifeCycleReader, &DeviceDatabaseRowReader::lifeCycleRow, visit);
 }
 
 bool DeviceDatabaseLiveTable::forEachUserDevice(const DeviceVisitor &visit)
@@ -182,11 +177,19 @@ bool DeviceDatabaseLiveTable::execute(QSqlQuery &query)
 
 bool DeviceDatabaseLiveTable::visitRows(QSqlQuery &query, const DeviceVisitor &visit)
 {
+    return visitRows(query, &m_rowReader, &DeviceDatabaseRowReader::liveDevice, visit);
+}
+
+template<typename Row>
+bool DeviceDatabaseLiveTable::visitRows(QSqlQuery &query, std::unique_ptr<DeviceDatabaseRowReader> *reader,
+                                        Row (DeviceDatabaseRowReader::*read)(const QSqlQuery &) const,
+                                        const std::function<void(const Row &)> &visit)
+{
     if (!execute(query))
         return false;
-    const DeviceDatabaseRowReader &reader = rowReader(&m_rowReader, query);
+    const DeviceDatabaseRowReader &columns = rowReader(reader, query);
     while (query.next())
-        visit(reader.liveDevice(query));
+        visit((columns.*read)(query));
     return finishRows(query);
 }
 

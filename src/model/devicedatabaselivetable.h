@@ -55,6 +55,11 @@ private:
     const DeviceDatabaseRowReader &rowReader(std::unique_ptr<DeviceDatabaseRowReader> *reader,
                                              const QSqlQuery &query);
     bool visitRows(QSqlQuery &query, const DeviceVisitor &visit);
+    // Runs the query and hands each row, as `read` makes it with the reader kept in `reader`, to `visit`.
+    template<typename Row>
+    bool visitRows(QSqlQuery &query, std::unique_ptr<DeviceDatabaseRowReader> *reader,
+                   Row (DeviceDatabaseRowReader::*read)(const QSqlQuery &) const,
+                   const std::function<void(const Row &)> &visit);
     bool finishRows(QSqlQuery &query);
     void reportProblem(const QString &problem);
 

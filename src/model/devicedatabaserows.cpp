@@ -20,14 +20,7 @@ void DeviceDatabaseRows::bindFileInsert(QSqlQuery &query, const ArdentixDevice &
 void DeviceDatabaseRows::bindUpdateByMac(QSqlQuery &query, const ArdentixDevice &device,
                                          DeviceDatabaseSchema::Layout layout)
 {
-    query.bindValue(QStringLiteral(":ip_address"), device.ipAddress.toString());
-    query.bindValue(QStringLiteral(":config_title"), device.configTitle);
-    query.bindValue(QStringLiteral(":firmware_version"), device.firmwareVersion);
-    query.bindValue(QStringLiteral(":reboot_time"), device.rebootTime);
-    query.bindValue(QStringLiteral(":build_date"), device.buildDate);
-    query.bindValue(QStringLiteral(":device_platform"), device.devicePlatform);
-    query.bindValue(QStringLiteral(":build_revision"), device.buildRevision);
-    query.bindValue(QStringLiteral(":hot_standby_state"), device.hotStandbyState);
+    bindDescription(query, device);
     query.bindValue(QStringLiteral(":ip_connectivity"), device.isIpReachable());
     query.bindValue(QStringLiteral(":vek_connectivity"), device.vekConnectivity);
     if (device.lastVekCommTime != 0)
@@ -46,9 +39,9 @@ void DeviceDatabaseRows::bindUpdateByMac(QSqlQuery &query, const ArdentixDevice 
     query.bindValue(QStringLiteral(":mac_address"), device.macAddress);
 }
 
-void DeviceDatabaseRows::bindFileColumns(QSqlQuery &query, const ArdentixDevice &device)
+// What the device says of itself in every answer: address, title, firmware and platform.
+void DeviceDatabaseRows::bindDescription(QSqlQuery &query, const ArdentixDevice &device)
 {
-    query.bindValue(QStringLiteral(":mac_address"), device.macAddress);
     query.bindValue(QStringLiteral(":ip_address"), device.ipAddress.toString());
     query.bindValue(QStringLiteral(":config_title"), device.configTitle);
     query.bindValue(QStringLiteral(":firmware_version"), device.firmwareVersion);
@@ -57,6 +50,12 @@ void DeviceDatabaseRows::bindFileColumns(QSqlQuery &query, const ArdentixDevice 
     query.bindValue(QStringLiteral(":device_platform"), device.devicePlatform);
     query.bindValue(QStringLiteral(":build_revision"), device.buildRevision);
     query.bindValue(QStringLiteral(":hot_standby_state"), device.hotStandbyState);
+}
+
+void DeviceDatabaseRows::bindFileColumns(QSqlQuery &query, const ArdentixDevice &device)
+{
+    query.bindValue(QStringLiteral(":mac_address"), device.macAddress);
+    bindDescription(query, device);
     query.bindValue(QStringLiteral(":favorite"), device.favorite);
     query.bindValue(QStringLiteral(":ip_connectivity"), device.isIpReachable());
     query.bindValue(QStringLiteral(":vek_connectivity"), device.vekConnectivity);

@@ -18,6 +18,7 @@ public:
                                 DeviceDatabaseSchema::Layout layout);
 
 private:
+    static void bindDescription(QSqlQuery &query, const ArdentixDevice &device);
     static void bindFileColumns(QSqlQuery &query, const ArdentixDevice &device);
 };
 

@@ -3,9 +3,8 @@
 
 #include <QString>
 
-// Creates the directory with its missing parents. On failure it logs a warning
-// and, in a widget application, shows a warning box that does not wait for the
-// user, so nothing blocks behind it (a headless test included).
+// Creates the directory with its missing parents. A failure is logged and
+// returned; telling the user is the caller's part.
 bool ensureWorkingDirectory(const QString &path);
 
 #endif // WORKINGDIRECTORY_H

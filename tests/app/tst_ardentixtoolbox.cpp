@@ -1,21 +1,19 @@
 #include "app/ardentixtoolbox.h"
 
 #include "comm/axcomm.h"
-#include "model/axmetatypes.h"
 #include "model/axsignalobject.h"
 #include "model/devicedatabase.h"
 #include "ui/main/axtmainwindow.h"
 #include "ui/tool/helpwidget.h"
 #include "ui/tool/systemsettingswidget.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
-#include "testsandbox.h"
+#include "toolboxtestbed.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -32,107 +30,45 @@ class tst_ArdentixToolbox : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }
 
     void discoveredDevicesReachTheStoreAndTheMainWindow();
     void everyConnectionIsMade();
     void deviceAddedByAddressIsStoredAndReplacedByTheDiscoveredOne();
     void forcedPingPingsOnlyAfterF5();
-    void profileChangeReappliesThePing();
+    void profileChangeReappliesThePingAndTimeouts();
+    void uncreatableWorkingDirectoryIsShown();
     void setupOpensOneSettingsWindow();
     void closingTheMainWindowWithSettingsOpenIsSafe();
 
 private:
-    bool startEmulator(const QStringList &arguments);
-    void storeProfile(const QString &name, int pingInterval);
-    AXTMainWindow *mainWindow() const;
-    DeviceDatabase *store() const;
+    void storeQuickProfile() const { m_bed->storeProfile("Quick", {{"ping_interval", 200}}); }
+    static AXTMainWindow *mainWindow() { return ToolboxTestBed::mainWindow(); }
+    DeviceDatabase *store() const { return m_bed->store(); }
     int pingsSeen() const;
 
-    std::unique_ptr<TestSandbox> m_sandbox;
-    std::unique_ptr<NetnsPair> m_pair;
-    std::unique_ptr<EmulatorProcess> m_emulator;
-    std::unique_ptr<ArdentixToolbox> m_toolbox;
+    std::unique_ptr<ToolboxTestBed> m_bed;
 };
-
-void tst_ArdentixToolbox::initTestCase()
-{
-    registerAxMetaTypes();
-    qRegisterMetaType<RUN_MODE>("RUN_MODE");
-}
 
 void tst_ArdentixToolbox::init()
 {
-    m_sandbox = std::make_unique<TestSandbox>();
-    QVERIFY(m_sandbox->isValid());
-    m_pair = std::make_unique<NetnsPair>();
-    m_emulator = std::make_unique<EmulatorProcess>();
-    AX_REQUIRE_NETNS(*m_pair);
-}
-
-void tst_ArdentixToolbox::cleanup()
-{
-    m_toolbox.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget *window : QApplication::topLevelWidgets())
-        delete window;
-    m_emulator.reset();
-    m_pair.reset();
-    m_sandbox.reset();
-}
-
-// The emulator in B; this thread, and the capture threads it starts, in A.
-bool tst_ArdentixToolbox::startEmulator(const QStringList &arguments)
-{
-    QString error;
-    if (!m_emulator->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH, arguments, &error)
-        || !m_pair->enter(NetnsPair::A, &error)) {
-        qWarning("%s", qPrintable(error));
-        return false;
-    }
-    return true;
-}
-
-void tst_ArdentixToolbox::storeProfile(const QString &name, int pingInterval)
-{
-    QSettings store(QStringLiteral("Ardentix"), QStringLiteral("Toolbox"));
-    store.beginWriteArray("settings_profiles", 1);
-    store.setArrayIndex(0);
-    store.setValue("settings_profile_name", name);
-    store.setValue("working_path", m_sandbox->path());
-    store.setValue("tools_path", m_sandbox->path());
-    store.setValue("ping_interval", pingInterval);
-    store.endArray();
-}
-
-AXTMainWindow *tst_ArdentixToolbox::mainWindow() const
-{
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *window = qobject_cast<AXTMainWindow *>(widget))
-            return window;
-    return nullptr;
-}
-
-DeviceDatabase *tst_ArdentixToolbox::store() const
-{
-    return m_toolbox->findChild<DeviceDatabase *>();
+    m_bed = std::make_unique<ToolboxTestBed>();
+    AX_REQUIRE_TESTBED(*m_bed);
 }
 
 int tst_ArdentixToolbox::pingsSeen() const
 {
-    return m_emulator->countLines(QRegularExpression("^DISCOVERY from 10\\.77\\.0\\.1 to 255\\.255\\.255\\.255"));
+    return m_bed->emulator().countLines(QRegularExpression("^DISCOVERY from 10\\.77\\.0\\.1 to 255\\.255\\.255\\.255"));
 }
 
 void tst_ArdentixToolbox::discoveredDevicesReachTheStoreAndTheMainWindow()
 {
     // Both gateways serve their web side, each on an address of namespace B.
     QString error;
-    QVERIFY2(m_pair->addAddress(NetnsPair::B, "10.77.0.3/24", &error), qPrintable(error));
-    QVERIFY(startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.2", "--http"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE(0));
+    QVERIFY2(m_bed->pair().addAddress(NetnsPair::B, "10.77.0.3/24", &error), qPrintable(error));
+    QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:00:01", "--http"}));
+    m_bed->start(RUN_MODE(0));
 
     AXTMainWindow *window = mainWindow();
     QVERIFY(window);
@@ -167,12 +103,11 @@ void tst_ArdentixToolbox::discoveredDevicesReachTheStoreAndTheMainWindow()
 
 void tst_ArdentixToolbox::everyConnectionIsMade()
 {
-    QVERIFY(startEmulator({"--devices", "1"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE(RUN_MODE_FORCED_PING));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
+    m_bed->start(RUN_MODE(RUN_MODE_FORCED_PING));
     AXTMainWindow *window = mainWindow();
     DeviceDatabase *db = store();
-    AxComm *comm = m_toolbox->findChild<AxComm *>();
+    AxComm *comm = m_bed->toolbox()->findChild<AxComm *>();
     QVERIFY(window && db && comm);
     // The root: upstream of the main window's node, which is the help window's upstream.
     HelpWidget *help = nullptr;
@@ -185,19 +120,19 @@ void tst_ArdentixToolbox::everyConnectionIsMade()
     // Each expected connection exists exactly when it can be taken away.
     struct Connection { QObject *from; const char *signal; QObject *to; const char *slot; };
     const Connection expected[] = {
-        {comm, SIGNAL(deviceFound(ArdentixDevice)), m_toolbox.get(), SLOT(onDeviceFound(ArdentixDevice))},
+        {comm, SIGNAL(deviceFound(ArdentixDevice)), m_bed->toolbox(), SLOT(onDeviceFound(ArdentixDevice))},
         {db, SIGNAL(onlineDeviceUpdate(ArdentixDevice)), window, SLOT(AddDeviceToList(ArdentixDevice))},
         {db, SIGNAL(deviceOffline(ArdentixDevice)), window, SLOT(deviceOffline(ArdentixDevice))},
         {db, SIGNAL(deviceLost(ArdentixDevice)), comm, SLOT(deviceLost(ArdentixDevice))},
-        {window, SIGNAL(deviceFavoriteChangedSignal(QString,bool)), m_toolbox.get(),
+        {window, SIGNAL(deviceFavoriteChangedSignal(QString,bool)), m_bed->toolbox(),
          SLOT(onDeviceFavoriteChanged(QString,bool))},
         {window, SIGNAL(userDeviceAdded(ArdentixDevice)), db, SLOT(updateDeviceOnDefaultDatabase(ArdentixDevice))},
         {window, SIGNAL(userDeviceAdded(ArdentixDevice)), db, SLOT(updateDeviceOnFileDatabase(ArdentixDevice))},
         {window, SIGNAL(userDeviceRemoved(QString)), db, SLOT(removeDeviceFromDefaultDatabaseByIP(QString))},
         {window, SIGNAL(userDeviceRemoved(QString)), db, SLOT(removeDeviceFromFileDatabaseByIP(QString))},
         {db, SIGNAL(removeDevice(QString)), window, SLOT(removeDeviceFromList(QString))},
-        {window, SIGNAL(showSetupWidget()), m_toolbox.get(), SLOT(showSetupWidget())},
-        {window, SIGNAL(start_forced_ping()), m_toolbox.get(), SLOT(start_forced_ping())},
+        {window, SIGNAL(showSetupWidget()), m_bed->toolbox(), SLOT(showSetupWidget())},
+        {window, SIGNAL(start_forced_ping()), m_bed->toolbox(), SLOT(start_forced_ping())},
         {root, SIGNAL(_signal_up_axgui_support(QString,bool,bool)), db,
          SLOT(updateAxguiSupported(QString,bool,bool))},
         {root, SIGNAL(_signal_up_diag_support(QString,bool,bool)), db, SLOT(updateDiagSupported(QString,bool,bool))},
@@ -246,9 +181,8 @@ void tst_ArdentixToolbox::everyConnectionIsMade()
 void tst_ArdentixToolbox::deviceAddedByAddressIsStoredAndReplacedByTheDiscoveredOne()
 {
     // The gateway at 10.77.0.100 stays quiet until discovery is asked for (F5).
-    QVERIFY(startEmulator({"--devices", "1", "--base-mac", "02:A0:00:00:00:07", "--base-ip", "10.77.0.100"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE_FORCED_PING);
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-mac", "02:A0:00:00:00:07", "--base-ip", "10.77.0.100"}));
+    m_bed->start(RUN_MODE_FORCED_PING);
     AXTMainWindow *window = mainWindow();
     QVERIFY(window);
     QSignalSpy shown(store(), &DeviceDatabase::onlineDeviceUpdate);
@@ -275,7 +209,7 @@ void tst_ArdentixToolbox::deviceAddedByAddressIsStoredAndReplacedByTheDiscovered
     QCOMPARE(result, DeviceDatabase::DeviceFound);
     QVERIFY(pending.userDevice);
     QVERIFY(pending.favorite);
-    QVERIFY(QFileInfo::exists(m_sandbox->filePath("axdevices.db")));
+    QVERIFY(QFileInfo::exists(m_bed->sandbox().filePath("axdevices.db")));
 
     QTest::keyClick(window, Qt::Key_F5);
     QTRY_VERIFY_WITH_TIMEOUT(!replaced.isEmpty(), 8000);
@@ -292,11 +226,10 @@ void tst_ArdentixToolbox::deviceAddedByAddressIsStoredAndReplacedByTheDiscovered
 
 void tst_ArdentixToolbox::forcedPingPingsOnlyAfterF5()
 {
-    storeProfile("Quick", 200);
+    storeQuickProfile();
     QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox")).setValue("active_settings_profile", "Quick");
-    QVERIFY(startEmulator({"--devices", "1"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE(RUN_MODE_FORCED_PING | RUN_MODE_ADVANCED));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
+    m_bed->start(RUN_MODE(RUN_MODE_FORCED_PING | RUN_MODE_ADVANCED));
     AXTMainWindow *window = mainWindow();
     QVERIFY(window);
 
@@ -318,12 +251,11 @@ void tst_ArdentixToolbox::forcedPingPingsOnlyAfterF5()
     QCOMPARE(pingsSeen(), afterChange);
 }
 
-void tst_ArdentixToolbox::profileChangeReappliesThePing()
+void tst_ArdentixToolbox::profileChangeReappliesThePingAndTimeouts()
 {
-    storeProfile("Quick", 200);
-    QVERIFY(startEmulator({"--devices", "1"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE(0));
+    m_bed->storeProfile("Quick", {{"ping_interval", 200}, {"timeout_to_lost", 1000}});
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
+    m_bed->start(RUN_MODE(0));
     QVERIFY(mainWindow());
 
     // The built-in profile pings every 1500 ms: one at once, then a pause.
@@ -342,13 +274,34 @@ void tst_ArdentixToolbox::profileChangeReappliesThePing()
     QCOMPARE(profiles->currentText(), QStringLiteral("Quick"));
     const int before = pingsSeen();
     QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= before + 4, 3000);
+
+    // A device that goes quiet is lost after the profile's 1000 ms, not the built-in 6000 ms.
+    QSignalSpy lost(store(), SIGNAL(deviceLost(ArdentixDevice)));
+    m_bed->emulator().stop();
+    QTRY_VERIFY_WITH_TIMEOUT(lost.size() >= 1, 4000);
+}
+
+void tst_ArdentixToolbox::uncreatableWorkingDirectoryIsShown()
+{
+    QFile blocker(m_bed->sandbox().filePath("Config"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ArdentixToolbox toolbox;
+    QMessageBox *box = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        box = box ? box : qobject_cast<QMessageBox *>(widget);
+    QVERIFY(box);
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->windowTitle(), QStringLiteral("Error creating working directory"));
+    QCOMPARE(box->text(), "The Toolbox was unable to create the default working directory:\n"
+                              + QDir::toNativeSeparators(m_bed->sandbox().path() + "/Config"));
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 void tst_ArdentixToolbox::setupOpensOneSettingsWindow()
 {
-    QVERIFY(startEmulator({"--devices", "1"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE_FORCED_PING);
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
+    m_bed->start(RUN_MODE_FORCED_PING);
     auto *setup = mainWindow()->findChild<QPushButton *>("setupButton");
     const auto settingsWindows = [] {
         QList<SystemSettingsWidget *> windows;
@@ -373,10 +326,9 @@ void tst_ArdentixToolbox::setupOpensOneSettingsWindow()
 
 void tst_ArdentixToolbox::closingTheMainWindowWithSettingsOpenIsSafe()
 {
-    storeProfile("Quick", 200);
-    QVERIFY(startEmulator({"--devices", "1"}));
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE_FORCED_PING);
+    storeQuickProfile();
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
+    m_bed->start(RUN_MODE_FORCED_PING);
     QPointer<AXTMainWindow> window = mainWindow();
     QTest::mouseClick(window->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
     SystemSettingsWidget *settings = nullptr;

@@ -1,8 +1,7 @@
 #include "comm/link/adapter.h"
 #include "comm/link/adapterlist.h"
 
-#include "netnspair.h"
-#include "testsandbox.h"
+#include "gatewaytestbed.h"
 
 #include <QtTest>
 
@@ -13,7 +12,7 @@ class TestAdapterList : public QObject
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }   // leaves and removes the namespaces, also after a failure
 
     void everyIpv4AddressIsOneAdapter();
     void downInterfaceThatCanBroadcastIsTaken();
@@ -21,41 +20,28 @@ private slots:
     void listStopsAtTenAdapters();
 
 private:
-    bool inA(QString *error);
     void ip(const QStringList &arguments);
+    NetnsPair &pair() { return m_bed->pair(); }
 
-    TestSandbox *m_sandbox = nullptr;
-    NetnsPair *m_pair = nullptr;
+    QScopedPointer<GatewayTestBed> m_bed;
 };
 
 void TestAdapterList::init()
 {
-    m_sandbox = new TestSandbox;
-    m_pair = new NetnsPair;
-}
-
-void TestAdapterList::cleanup()
-{
-    delete m_pair;   // leaves and removes the namespaces, also after a failure
-    m_pair = nullptr;
-    delete m_sandbox;
-    m_sandbox = nullptr;
+    m_bed.reset(new GatewayTestBed);
+    AX_REQUIRE_TESTBED(*m_bed);
 }
 
 void TestAdapterList::ip(const QStringList &arguments)
 {
-    QString output;
-    QVERIFY2(m_pair->run(NetnsPair::A, "ip", arguments, &output),
-             qPrintable("ip " + arguments.join(' ') + ": " + output));
+    QString error;
+    QVERIFY2(m_bed->ip(NetnsPair::A, arguments, &error), qPrintable(error));
 }
 
 void TestAdapterList::everyIpv4AddressIsOneAdapter()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    ip({"addr", "add", "10.77.0.11/24", "dev", m_pair->interfaceName(NetnsPair::A)});
-    ip({"addr", "add", "fd00:77::1/64", "dev", m_pair->interfaceName(NetnsPair::A), "nodad"});
-    QString error;
-    QVERIFY2(m_pair->enter(NetnsPair::A, &error), qPrintable(error));
+    ip({"addr", "add", "10.77.0.11/24", "dev", pair().interfaceName(NetnsPair::A)});
+    ip({"addr", "add", "fd00:77::1/64", "dev", pair().interfaceName(NetnsPair::A), "nodad"});
 
     AdapterList list;
     QCOMPARE(list.count(), 2);   // loopback is up but skipped; IPv6 gives none
@@ -63,11 +49,11 @@ void TestAdapterList::everyIpv4AddressIsOneAdapter()
     for (quint8 i = 0; i < list.count(); ++i) {
         const Adapter *adapter = list.adapter(i);
         QVERIFY(adapter);
-        QCOMPARE(adapter->name(), m_pair->interfaceName(NetnsPair::A));
-        QCOMPARE(adapter->macString(), m_pair->macAddress(NetnsPair::A));
+        QCOMPARE(adapter->name(), pair().interfaceName(NetnsPair::A));
+        QCOMPARE(adapter->macString(), pair().macAddress(NetnsPair::A));
         QCOMPARE(adapter->macBytes()[5], static_cast<unsigned char>(0x01));
         QCOMPARE(adapter->netmaskString(), QString("255.255.255.0"));
-        QCOMPARE(list.winPcapName(i), m_pair->interfaceName(NetnsPair::A));
+        QCOMPARE(list.winPcapName(i), pair().interfaceName(NetnsPair::A));
         addresses << list.ipString(i);
     }
     addresses.sort();
@@ -76,11 +62,8 @@ void TestAdapterList::everyIpv4AddressIsOneAdapter()
 
 void TestAdapterList::downInterfaceThatCanBroadcastIsTaken()
 {
-    AX_REQUIRE_NETNS(*m_pair);
     ip({"link", "add", "axdown0", "type", "veth", "peer", "name", "axdown1"});
     ip({"addr", "add", "10.78.0.1/24", "dev", "axdown0"});
-    QString error;
-    QVERIFY2(m_pair->enter(NetnsPair::A, &error), qPrintable(error));
 
     AdapterList list;
     QStringList names;
@@ -91,23 +74,19 @@ void TestAdapterList::downInterfaceThatCanBroadcastIsTaken()
 
 void TestAdapterList::linksWithoutEthernetAreSkipped()
 {
-    AX_REQUIRE_NETNS(*m_pair);
     if (!QFile::exists("/dev/net/tun"))
         QSKIP("no /dev/net/tun on this machine");
     ip({"tuntap", "add", "mode", "tun", "name", "axtun0"});
     ip({"addr", "add", "10.79.0.1/24", "dev", "axtun0"});
     ip({"link", "set", "axtun0", "up"});
-    QString error;
-    QVERIFY2(m_pair->enter(NetnsPair::A, &error), qPrintable(error));
 
     AdapterList list;
     QCOMPARE(list.count(), 1);
-    QCOMPARE(list.name(0), m_pair->interfaceName(NetnsPair::A));
+    QCOMPARE(list.name(0), pair().interfaceName(NetnsPair::A));
 }
 
 void TestAdapterList::listStopsAtTenAdapters()
 {
-    AX_REQUIRE_NETNS(*m_pair);
     // The veth end of the pair holds one address; four more pairs add eight,
     // so nine adapters are held before the pair with three addresses per end.
     for (int n = 0; n < 5; ++n) {
@@ -120,8 +99,6 @@ void TestAdapterList::listStopsAtTenAdapters()
             ip({"addr", "add", QString("10.80.%1.%2/24").arg(2 * n + 1).arg(k + 1), "dev", right});
         }
     }
-    QString error;
-    QVERIFY2(m_pair->enter(NetnsPair::A, &error), qPrintable(error));
 
     AdapterList list;
     QCOMPARE(list.count(), 10);

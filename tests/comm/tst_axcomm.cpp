@@ -1,12 +1,8 @@
 #include "comm/axcomm.h"
 
 #include "model/ardentixdevice.h"
-#include "model/axmetatypes.h"
-#include "model/axsignalobject.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
-#include "testsandbox.h"
+#include "commtestbed.h"
 
 #include <QtTest>
 
@@ -18,9 +14,8 @@ class TestAxComm : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }
 
     void broadcastAddressListensOnEveryAdapter();
     void subnetAddressListensOnlyOnMatchingAdapters();
@@ -31,43 +26,23 @@ private:
     bool setUpTwoAdapters(QString *error);
     QSet<QString> foundMacs(const QSignalSpy &spy) const;
 
-    TestSandbox *m_sandbox = nullptr;
-    NetnsPair *m_pair = nullptr;
-    EmulatorProcess *m_first = nullptr;
-    EmulatorProcess *m_second = nullptr;
-    AxSignalObject *m_root = nullptr;
+    EmulatorProcess &first() { return m_bed->emulator(0); }
+    EmulatorProcess &second() { return m_bed->emulator(1); }
+
+    QScopedPointer<CommTestBed> m_bed;
 };
 
-void TestAxComm::initTestCase()
-{
-    registerAxMetaTypes();
-}
-
+// Every test has both networks.
 void TestAxComm::init()
 {
-    m_sandbox = new TestSandbox;
-    m_pair = new NetnsPair;
-    m_first = new EmulatorProcess;
-    m_second = new EmulatorProcess;
-    m_root = new AxSignalObject(nullptr);
-}
-
-void TestAxComm::cleanup()
-{
-    delete m_root;
-    delete m_first;
-    delete m_second;
-    delete m_pair;
-    delete m_sandbox;
-    m_root = nullptr;
-    m_first = m_second = nullptr;
-    m_pair = nullptr;
-    m_sandbox = nullptr;
+    m_bed.reset(new CommTestBed);
+    AX_REQUIRE_TESTBED(*m_bed);
+    QString error;
+    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
 }
 
 bool TestAxComm::setUpTwoAdapters(QString *error)
 {
-    QString output;
     const QList<QStringList> steps = {
         {"link", "add", "axs0", "address", "02:00:0a:4e:00:01", "type", "veth", "peer", "name", "axs1"},
         {"addr", "add", "10.78.0.1/24", "dev", "axs0"},
@@ -75,16 +50,14 @@ bool TestAxComm::setUpTwoAdapters(QString *error)
         {"link", "set", "axs1", "up"},
     };
     for (const QStringList &step : steps) {
-        if (!m_pair->run(NetnsPair::A, "ip", step, &output)) {
-            *error = "ip " + step.join(' ') + ": " + output;
+        if (!m_bed->ip(NetnsPair::A, step, error))
             return false;
-        }
     }
-    return m_first->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH,
-                          {"--devices", "2", "--base-mac", "02:A0:00:00:01:01", "--base-ip", "10.77.0.100"}, error)
-        && m_second->start(*m_pair, NetnsPair::A, "axs1", AX_EMULATOR_PATH,
-                           {"--devices", "2", "--base-mac", "02:A0:00:00:02:01", "--base-ip", "10.78.0.100"}, error)
-        && m_pair->enter(NetnsPair::A, error);
+    return m_bed->startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:01:01", "--base-ip", "10.77.0.100"},
+                                error)
+        && m_bed->startEmulatorOn(NetnsPair::A, "axs1",
+                                  {"--devices", "2", "--base-mac", "02:A0:00:00:02:01", "--base-ip", "10.78.0.100"},
+                                  error);
 }
 
 QSet<QString> TestAxComm::foundMacs(const QSignalSpy &spy) const
@@ -97,11 +70,8 @@ QSet<QString> TestAxComm::foundMacs(const QSignalSpy &spy) const
 
 void TestAxComm::broadcastAddressListensOnEveryAdapter()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     comm.startListening(QHostAddress("255.255.255.255"));   // no per-adapter message
     QSignalSpy found(&comm, &AxComm::deviceFound);
     QTest::qWait(100);
@@ -112,18 +82,16 @@ void TestAxComm::broadcastAddressListensOnEveryAdapter()
     for (const QList<QVariant> &arguments : found) {
         const ArdentixDevice device = arguments.at(0).value<ArdentixDevice>();
         const bool second = device.macAddress.startsWith("02:A0:00:00:02");
-        QCOMPARE(device.localAdapterMac, second ? QString("02:00:0A:4E:00:01") : m_pair->macAddress(NetnsPair::A));
+        QCOMPARE(device.localAdapterMac,
+                 second ? QString("02:00:0A:4E:00:01") : m_bed->pair().macAddress(NetnsPair::A));
         QVERIFY(device.ipConnectivity);
     }
 }
 
 void TestAxComm::subnetAddressListensOnlyOnMatchingAdapters()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     QTest::ignoreMessage(QtDebugMsg, "Start listening on adapter with IP:  \"10.77.0.1\"");
     comm.startListening(QHostAddress("10.77.0.255"));
     QSignalSpy found(&comm, &AxComm::deviceFound);
@@ -131,26 +99,23 @@ void TestAxComm::subnetAddressListensOnlyOnMatchingAdapters()
     comm.vekPing();
     QTRY_COMPARE(found.count(), 2);
     // The other adapter still sends; its answers are not listened to.
-    QTRY_VERIFY(!m_second->findLine(QRegularExpression("^DISCOVERY from 10.78.0.1 ")).isNull());
+    QTRY_VERIFY(!second().findLine(QRegularExpression("^DISCOVERY from 10.78.0.1 ")).isNull());
     QTest::qWait(200);
     QCOMPARE(foundMacs(found), QSet<QString>({"02:A0:00:00:01:01", "02:A0:00:00:01:02"}));
 }
 
 void TestAxComm::pingTimersSendAtOnceAndPerTick()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
     const QRegularExpression broadcast("^DISCOVERY from 10.77.0.1 to 255.255.255.255 ");
     const QRegularExpression directed("^DISCOVERY from 10.77.0.1 to 10.77.0.255 ");
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     comm.startListening(QHostAddress("255.255.255.255"));
     comm.startVekPing(0);   // 0 means every 1000 ms; one request at once
-    QTRY_COMPARE(m_first->countLines(broadcast), 1);
+    QTRY_COMPARE(first().countLines(broadcast), 1);
     QTest::qWait(300);
-    QCOMPARE(m_first->countLines(broadcast), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(m_first->countLines(broadcast), 2, 3000);
+    QCOMPARE(first().countLines(broadcast), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(first().countLines(broadcast), 2, 3000);
     comm.stopVekPing();
 
     // Started twice: two requests at once, then one per tick and adapter.
@@ -159,19 +124,16 @@ void TestAxComm::pingTimersSendAtOnceAndPerTick()
     QTest::qWait(1000);
     comm.stopDirectedPing();
     QTest::qWait(100);
-    const int sent = m_first->countLines(directed);
+    const int sent = first().countLines(directed);
     QVERIFY2(sent >= 3 && sent <= 6, qPrintable(QString::number(sent)));
     // The directed request to the first subnet reaches no gateway of the second.
-    QCOMPARE(m_second->countLines(QRegularExpression("to 10.77.0.255 answered [1-9]")), 0);
+    QCOMPARE(second().countLines(QRegularExpression("to 10.77.0.255 answered [1-9]")), 0);
 }
 
 void TestAxComm::ipConnectivityFollowsTheAdapterThatSawTheDevice()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(setUpTwoAdapters(&error), qPrintable(error));
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     QSignalSpy found(&comm, &AxComm::deviceFound);
     auto report = [&comm, &found](const QString &adapterMac, const QString &ip) {
         ArdentixDevice device;
@@ -181,7 +143,7 @@ void TestAxComm::ipConnectivityFollowsTheAdapterThatSawTheDevice()
         QMetaObject::invokeMethod(&comm, "vekDeviceFound", Q_ARG(ArdentixDevice, device));
         return found.isEmpty() ? ArdentixDevice() : found.takeLast().at(0).value<ArdentixDevice>();
     };
-    const QString first = m_pair->macAddress(NetnsPair::A);
+    const QString first = m_bed->pair().macAddress(NetnsPair::A);
     const QString second = "02:00:0A:4E:00:01";
 
     const ArdentixDevice inSubnet = report(first, "10.77.0.50");

@@ -1,10 +1,8 @@
 #include "comm/axcomm.h"
 
 #include "model/ardentixdevice.h"
-#include "model/axmetatypes.h"
-#include "model/axsignalobject.h"
 
-#include "gatewaytestbed.h"
+#include "commtestbed.h"
 #include "testfiles.h"
 
 #include <QtTest>
@@ -17,8 +15,7 @@ class TestAxCommRouting : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
+    void init() { bed.reset(new CommTestBed); }
     void cleanup();
 
     void restartTakesTheUsablePath();
@@ -39,8 +36,7 @@ private:
     int countLines(const QString &pattern) const;
     QStringList writeFiles(const QStringList &names);
 
-    GatewayTestBed *bed = nullptr;
-    AxSignalObject *root = nullptr;
+    QScopedPointer<CommTestBed> bed;
     AxComm *comm = nullptr;
 };
 
@@ -62,25 +58,11 @@ QStringList finalReports(const QSignalSpy &spy)
 
 } // namespace
 
-void TestAxCommRouting::initTestCase()
-{
-    registerAxMetaTypes();
-}
-
-void TestAxCommRouting::init()
-{
-    bed = new GatewayTestBed;
-    root = new AxSignalObject(nullptr);
-}
-
 void TestAxCommRouting::cleanup()
 {
     delete comm;
     comm = nullptr;
-    delete root;
-    root = nullptr;
-    delete bed;
-    bed = nullptr;
+    bed.reset();
 }
 
 ArdentixDevice TestAxCommRouting::discoverGateway(const QStringList &extraArguments)
@@ -93,7 +75,7 @@ QList<ArdentixDevice> TestAxCommRouting::discoverGateways(int count, const QStri
 {
     if (!bed->startEmulator(QStringList{"--devices", QString::number(count)} + extraArguments))
         return {};
-    comm = new AxComm(nullptr, root);
+    comm = new AxComm(nullptr, &bed->root);
     comm->startListening(QHostAddress(QStringLiteral("255.255.255.255")));
     QSignalSpy found(comm, &AxComm::deviceFound);
     QTest::qWait(100); // the capture thread is reading
@@ -170,7 +152,7 @@ void TestAxCommRouting::timeAndClockOnlyOverJson()
     AX_REQUIRE_TESTBED(*bed);
     const ArdentixDevice found = discoverGateway();
     QVERIFY(!found.macAddress.isEmpty());
-    QSignalSpy time(root, &AxSignalObject::_signal_up_system_time);
+    QSignalSpy time(&bed->root, &AxSignalObject::_signal_up_system_time);
 
     comm->DeviceTimeSync(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)), found);
     comm->readSystemTimeRequest(found);
@@ -220,7 +202,7 @@ void TestAxCommRouting::filesAreFetchedOverTheUsablePath()
     AX_REQUIRE_TESTBED(*bed);
     const ArdentixDevice found = discoverGateway();
     QVERIFY(!found.macAddress.isEmpty());
-    QSignalSpy received(root, &AxSignalObject::_signal_up_file_received);
+    QSignalSpy received(&bed->root, &AxSignalObject::_signal_up_file_received);
 
     ArdentixDevice json = found;
     json.jsonSupport = true;
@@ -250,7 +232,7 @@ void TestAxCommRouting::vekFilesAreSentOneAfterTheOther()
     // The middle file cannot be read: it fails, with the texts to show, and the batch goes on.
     const QStringList local = writeFiles({"a.cfg", "b.cfg", "c.cfg"});
     QVERIFY(QFile::remove(local.at(1)));
-    QSignalSpy complete(root, &AxSignalObject::_signal_up_file_send_complete);
+    QSignalSpy complete(&bed->root, &AxSignalObject::_signal_up_file_send_complete);
     QSignalSpy errors(comm, &AxComm::fileSendError);
     comm->sendFileRequest(local, {"a.cfg", "b.cfg", "c.cfg"}, found);
 
@@ -270,7 +252,7 @@ void TestAxCommRouting::vekBatchForAnotherDeviceWaits()
     QCOMPARE(found.size(), 2);
 
     const QStringList local = writeFiles({"a.cfg", "b.cfg", "c.cfg"});
-    QSignalSpy complete(root, &AxSignalObject::_signal_up_file_send_complete);
+    QSignalSpy complete(&bed->root, &AxSignalObject::_signal_up_file_send_complete);
     comm->sendFileRequest(local.mid(0, 2), {"a.cfg", "b.cfg"}, found.at(0));
     comm->sendFileRequest(local.mid(2), {"c.cfg"}, found.at(1));
 
@@ -289,7 +271,7 @@ void TestAxCommRouting::vekFileRequestWithTooFewNamesFailsEveryFile()
     QVERIFY(!found.macAddress.isEmpty());
     const QStringList local = writeFiles({"a.cfg"});
 
-    QSignalSpy complete(root, &AxSignalObject::_signal_up_file_send_complete);
+    QSignalSpy complete(&bed->root, &AxSignalObject::_signal_up_file_send_complete);
     comm->sendFileRequest({local.at(0), local.at(0)}, {"a.cfg"}, found);
     QTest::qWait(1000);
     QCOMPARE(finalReports(complete), QStringList({"a.cfg=1", "a.cfg=1"}));
@@ -300,9 +282,9 @@ void TestAxCommRouting::vekFileRequestWithTooFewNamesFailsEveryFile()
 // still ends with one report, after the request has returned.
 void TestAxCommRouting::requestsThatGoNowhereStillEnd()
 {
-    comm = new AxComm(nullptr, root);   // listening nowhere: no adapter sees any device
-    QSignalSpy received(root, &AxSignalObject::_signal_up_file_received);
-    QSignalSpy complete(root, &AxSignalObject::_signal_up_file_send_complete);
+    comm = new AxComm(nullptr, &bed->root);   // listening nowhere: no adapter sees any device
+    QSignalSpy received(&bed->root, &AxSignalObject::_signal_up_file_received);
+    QSignalSpy complete(&bed->root, &AxSignalObject::_signal_up_file_send_complete);
     ArdentixDevice nowhere;
     nowhere.ipAddress = QHostAddress(QStringLiteral("10.99.0.1"));
     nowhere.setMacString(QStringLiteral("02:A0:00:00:00:09"));

@@ -4,6 +4,7 @@
 
 #include "testfiles.h"
 #include "testsandbox.h"
+#include "transferreports.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,27 +36,6 @@ bool installStub(const QString &name)
     return QFile::copy(QStringLiteral(AX_TESTS_SOURCE_DIR "/stubs/") + name, "bin/" + name);
 }
 
-ArdentixDevice deviceAt(const QString &address, const QString &user = QString(),
-                        const QString &password = QString())
-{
-    ArdentixDevice device;
-    device.ipAddress = QHostAddress(address);
-    device.username = user;
-    device.password = password;
-    return device;
-}
-
-// Every report of one signal_file_send_complete spy as "path=state".
-QStringList sendReports(const QSignalSpy &spy)
-{
-    QStringList reports;
-    for (const QList<QVariant> &report : spy)
-        reports << report.at(0).toString() + "=" + QString::number(report.at(1).value<FILE_TRANSFER_STATE>());
-    return reports;
-}
-
-const QString Complete = QString::number(FILE_TRANSFER_COMPLETE);
-const QString Failed = QString::number(FILE_TRANSFER_FAILED);
 const QString StatusFormat = "\\nax-upload-http-status: %{response_code}\\n";
 
 } // namespace

@@ -2,9 +2,7 @@
 #include "model/axmetatypes.h"
 #include "model/axsignalobject.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
-#include "testsandbox.h"
+#include "gatewaytestbed.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +10,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSslConfiguration>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // The JSON-RPC client against the gateway emulator's web side, end to end:
@@ -27,6 +26,7 @@ class TestJsonProbe : public QObject
 
 private slots:
     void initTestCase();
+    void init();
     void cleanup();
 
     void probe_data();
@@ -43,15 +43,15 @@ private:
     // Parent side: sets up the pair and the emulator and runs the current
     // test function (and data row) as the child in namespace A.
     void runAsChild(const QStringList &emulatorArguments, const QString &gatewayAddress = QString());
-    bool childPassed() const { return emulator && !QTest::currentTestFailed(); }
+    bool childPassed() const { return childRan && !QTest::currentTestFailed(); }
     bool makeCertificates(QString *error);
     static ArdentixDevice gateway();
+    EmulatorProcess &emulator() { return bed->emulator(); }
 
-    TestSandbox sandbox;
+    QTemporaryDir certificates;
     QString certificateDir;
-    NetnsPair *pair = nullptr;
-    EmulatorProcess *emulator = nullptr;
-    QString hostsDir;
+    GatewayTestBed *bed = nullptr;   // the child uses only its sandbox
+    bool childRan = false;
 };
 
 namespace {
@@ -113,20 +113,21 @@ void TestJsonProbe::initTestCase()
     const QString reason = NetnsPair::unavailableReason();
     if (!reason.isEmpty())
         QSKIP(qPrintable(reason));
-    certificateDir = sandbox.filePath(QStringLiteral("certificates"));
+    certificateDir = certificates.path();
     QString error;
     QVERIFY2(makeCertificates(&error), qPrintable(error));
 }
 
+void TestJsonProbe::init()
+{
+    bed = new GatewayTestBed;
+}
+
 void TestJsonProbe::cleanup()
 {
-    delete emulator; // killed before its namespace goes
-    emulator = nullptr;
-    if (!hostsDir.isEmpty())
-        QDir(hostsDir).removeRecursively();
-    hostsDir.clear();
-    delete pair;
-    pair = nullptr;
+    delete bed;
+    bed = nullptr;
+    childRan = false;
 }
 
 bool TestJsonProbe::makeCertificates(QString *error)
@@ -163,31 +164,26 @@ bool TestJsonProbe::makeCertificates(QString *error)
 
 void TestJsonProbe::runAsChild(const QStringList &emulatorArguments, const QString &gatewayAddress)
 {
-    pair = new NetnsPair;
-    AX_REQUIRE_NETNS(*pair);
+    AX_REQUIRE_TESTBED(*bed);
     QString error;
-    QVERIFY2(pair->addAddress(NetnsPair::B, kCloud + "/24", &error), qPrintable(error));
+    QVERIFY2(bed->pair().addAddress(NetnsPair::B, kCloud + "/24", &error), qPrintable(error));
 
-    // The client's names, seen through "ip netns exec" as its /etc/hosts.
-    hostsDir = "/etc/netns/" + pair->namespaceName(NetnsPair::A);
-    QVERIFY(QDir().mkpath(hostsDir));
-    QFile hosts(hostsDir + "/hosts");
-    QVERIFY(hosts.open(QIODevice::WriteOnly));
+    // The client's names.
     const QString gatewayName = QString(kDevice).replace('.', '-') + '.' + kGatewayDomain;
-    hosts.write(QStringLiteral("127.0.0.1 localhost\n%1 %2\n%3 %4\n")
-                    .arg(kCloud, kCloudName, gatewayAddress.isEmpty() ? kCloud : gatewayAddress, gatewayName)
-                    .toUtf8());
-    hosts.close();
+    QVERIFY2(bed->writeHosts(NetnsPair::A, QStringLiteral("127.0.0.1 localhost\n%1 %2\n%3 %4\n")
+                                               .arg(kCloud, kCloudName,
+                                                    gatewayAddress.isEmpty() ? kCloud : gatewayAddress,
+                                                    gatewayName),
+                             &error),
+             qPrintable(error));
 
-    emulator = new EmulatorProcess;
     const QStringList common = {
         "--base-ip", kDevice, "--http",
         "--https-cert", certificateDir + "/device.pem", "--https-key", certificateDir + "/device.key",
         "--cloud-address", kCloud,
         "--cloud-cert", certificateDir + "/cloud.pem", "--cloud-key", certificateDir + "/cloud.key",
     };
-    QVERIFY2(emulator->start(*pair, NetnsPair::B, AX_EMULATOR_PATH, common + emulatorArguments, &error),
-             qPrintable(error));
+    QVERIFY2(bed->startEmulator(common + emulatorArguments, &error), qPrintable(error));
 
     QString function = QString::fromLatin1(QTest::currentTestFunction());
     if (QTest::currentDataTag())
@@ -200,8 +196,8 @@ void TestJsonProbe::runAsChild(const QStringList &emulatorArguments, const QStri
     environment.insert("AX_SECURE_GATEWAY_DOMAIN", kGatewayDomain);
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(pair->execProgram(),
-                pair->execArguments(NetnsPair::A, QCoreApplication::applicationFilePath(), {function}));
+    child.start(bed->pair().execProgram(),
+                bed->pair().execArguments(NetnsPair::A, QCoreApplication::applicationFilePath(), {function}));
     const bool finished = child.waitForFinished(60000);
     const QString output = QString::fromLocal8Bit(child.readAll());
     if (!finished)
@@ -211,6 +207,7 @@ void TestJsonProbe::runAsChild(const QStringList &emulatorArguments, const QStri
              qPrintable("the client side failed:\n" + output));
     QVERIFY2(output.contains("Totals: "), qPrintable(output));
     QVERIFY2(!output.contains(" 0 passed"), qPrintable("the client side ran no check:\n" + output));
+    childRan = true;
 }
 
 ArdentixDevice TestJsonProbe::gateway()
@@ -296,9 +293,9 @@ void TestJsonProbe::probe()
         if (!childPassed())
             return;
         // Credentials never leave for the cloud or the secure gateway.
-        QCOMPARE(emulator->countLines(QRegularExpression("^HTTP 10\\.77\\.0\\.3 .* auth=(ok|refused|ignored)")), 0);
+        QCOMPARE(emulator().countLines(QRegularExpression("^HTTP 10\\.77\\.0\\.3 .* auth=(ok|refused|ignored)")), 0);
         if (QString::fromLatin1(QTest::currentDataTag()).startsWith("redirect loop"))
-            QCOMPARE(emulator->countLines(QRegularExpression("GET /appHost/webServerSecurityConfigured ")),
+            QCOMPARE(emulator().countLines(QRegularExpression("GET /appHost/webServerSecurityConfigured ")),
                      1 + JsonComm::kMaxRedirects);
         return;
     }
@@ -324,7 +321,7 @@ void TestJsonProbe::clockIsSetAndReadBack()
     if (!isChild()) {
         runAsChild({});
         if (childPassed())
-            QVERIFY(!emulator->findLine(QRegularExpression(
+            QVERIFY(!emulator().findLine(QRegularExpression(
                 R"re(rpc System Time Synch \{ "id" : \d+, "jsonrpc" : "2\.0", "method" : "System Time Synch", )re"
                 R"re("params" : \{ "Day" : "7", "Hour" : "9", "Minute" : "5", "Month" : "12", "Second" : "3", )re"
                 R"re("Year" : "2026" \} \}$)re")).isNull());
@@ -364,10 +361,10 @@ void TestJsonProbe::ipSettingsAndRestart()
         runAsChild(emulatorArguments);
         if (!childPassed())
             return;
-        QVERIFY(!emulator->findLine(QRegularExpression(
+        QVERIFY(!emulator().findLine(QRegularExpression(
             R"re(rpc update ip settings .*"params" : \{ "N1 IP Address" : "10\.77\.0\.60", )re"
             R"re("N2 IP Address" : "10\.78\.0\.60" \} \}$)re")).isNull());
-        QCOMPARE(emulator->countLines(QRegularExpression("rpc system restart ")), restarts);
+        QCOMPARE(emulator().countLines(QRegularExpression("rpc system restart ")), restarts);
         return;
     }
     AxSignalObject root;

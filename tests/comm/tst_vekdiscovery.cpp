@@ -3,12 +3,8 @@
 #include "comm/vek/vekcomm.h"
 
 #include "model/ardentixdevice.h"
-#include "model/axmetatypes.h"
-#include "model/axsignalobject.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
-#include "testsandbox.h"
+#include "commtestbed.h"
 
 #include <QtTest>
 
@@ -20,9 +16,8 @@ class TestVekDiscovery : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }
 
     void everyAnsweringDeviceArrivesOncePerReply();
     void directedPingReachesOnlyItsTarget();
@@ -31,45 +26,26 @@ private slots:
     void flashSizeAnswerRenamesTheFirmware();
 
 private:
-    bool startEmulator(const QStringList &arguments, QString *error);
     static QMap<QString, ArdentixDevice> byMac(const QSignalSpy &spy);
+    // What a device's reply told of it: address, title, firmware, platform code and name, status.
+    static QString described(const ArdentixDevice &device);
+    EmulatorProcess &emulator() { return m_bed->emulator(); }
 
-    TestSandbox *m_sandbox = nullptr;
-    NetnsPair *m_pair = nullptr;
-    EmulatorProcess *m_emulator = nullptr;
-    AxSignalObject *m_root = nullptr;
+    QScopedPointer<CommTestBed> m_bed;
 };
-
-void TestVekDiscovery::initTestCase()
-{
-    registerAxMetaTypes();
-}
 
 void TestVekDiscovery::init()
 {
-    m_sandbox = new TestSandbox;
-    m_pair = new NetnsPair;
-    m_emulator = new EmulatorProcess;
-    m_root = new AxSignalObject(nullptr);
+    m_bed.reset(new CommTestBed);
+    AX_REQUIRE_TESTBED(*m_bed);
 }
 
-void TestVekDiscovery::cleanup()
+QString TestVekDiscovery::described(const ArdentixDevice &device)
 {
-    delete m_root;
-    m_root = nullptr;
-    delete m_emulator;   // killed before its namespace goes
-    m_emulator = nullptr;
-    delete m_pair;
-    m_pair = nullptr;
-    delete m_sandbox;
-    m_sandbox = nullptr;
-}
-
-// Starts the emulator in B and moves this thread into A.
-bool TestVekDiscovery::startEmulator(const QStringList &arguments, QString *error)
-{
-    return m_emulator->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH, arguments, error)
-        && m_pair->enter(NetnsPair::A, error);
+    return QStringList{device.ipAddress.toString(), device.configTitle, device.firmwareVersion,
+                       QString::number(device.platformCode), device.devicePlatform,
+                       "0x" + QString::number(device.deviceStatus, 16), device.statusText()}
+        .join('|');
 }
 
 QMap<QString, ArdentixDevice> TestVekDiscovery::byMac(const QSignalSpy &spy)
@@ -84,19 +60,17 @@ QMap<QString, ArdentixDevice> TestVekDiscovery::byMac(const QSignalSpy &spy)
 
 void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(startEmulator({"--devices", "6", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.100",
+    QVERIFY(m_bed->startEmulator({"--devices", "6", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.100",
                    "--device", "1:platform=101,title=Pump house,firmware=6.16.2,status=0x10,reply=238,version=2",
                    "--device", "2:silent",
                    "--device", "3:malformed",
                    "--device", "4:late=300,netsupport=0x41F",
-                   "--device", "5:ip=10.99.0.5,name=AX-K700 Rail,tag=RAIL0005"}, &error), qPrintable(error));
+                   "--device", "5:ip=10.99.0.5,name=AX-K700 Rail,tag=RAIL0005"}));
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     comm.startListening(QHostAddress("255.255.255.255"));
     QSignalSpy found(&comm, &AxComm::deviceFound);
-    QSignalSpy support(m_root, &AxSignalObject::_signal_up_vek_advanced_network_support);
+    QSignalSpy support(&m_bed->root, &AxSignalObject::_signal_up_vek_advanced_network_support);
     QTest::qWait(100);   // the capture thread is reading
     comm.vekPing();
 
@@ -104,13 +78,13 @@ void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
     QTest::qWait(300);
     QCOMPARE(found.count(), 4);   // once per reply: silent and malformed devices never arrive
     // The malformed device answered too, with a reply cut short.
-    QVERIFY(!m_emulator->findLine(QRegularExpression("^DISCOVERY from 10.77.0.1 to 255.255.255.255 answered 5$")).isNull());
+    QVERIFY(!emulator().findLine(QRegularExpression("^DISCOVERY from 10.77.0.1 to 255.255.255.255 answered 5$")).isNull());
 
     const QMap<QString, ArdentixDevice> devices = byMac(found);
     QCOMPARE(devices.keys(), QStringList({"02:A0:00:00:00:01", "02:A0:00:00:00:02", "02:A0:00:00:00:05",
                                           "02:A0:00:00:00:06"}));
     for (const ArdentixDevice &device : devices) {
-        QCOMPARE(device.localAdapterMac, m_pair->macAddress(NetnsPair::A));
+        QCOMPARE(device.localAdapterMac, m_bed->pair().macAddress(NetnsPair::A));
         QVERIFY(device.vekConnectivity);
         QVERIFY(device.lastVekCommTime > 0);
         QCOMPARE(device.displayMacAddress, device.macAddress);
@@ -118,26 +92,16 @@ void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
     }
 
     const ArdentixDevice plain = devices.value("02:A0:00:00:00:01");
-    QCOMPARE(plain.ipAddress, QHostAddress("10.77.0.100"));
-    QCOMPARE(plain.configTitle, QString("Gateway 0"));
-    QCOMPARE(plain.firmwareVersion, QString("6.21.0"));
-    QCOMPARE(plain.platformCode, 300u);
-    QCOMPARE(plain.devicePlatform, ArdentixDevice::platformNameForCode(300));
+    QCOMPARE(described(plain), "10.77.0.100|Gateway 0|6.21.0|300|" + ArdentixDevice::platformNameForCode(300)
+                                   + "|0x0|Normal");
     QCOMPARE(plain.deviceTag, QString("EMU0"));
-    QCOMPARE(plain.deviceStatus, 0u);
-    QCOMPARE(plain.statusText(), QString("Normal"));
     QVERIFY(plain.ipConnectivity);
     QVERIFY(!plain.secureGwSupport);
 
     const ArdentixDevice pump = devices.value("02:A0:00:00:00:02");
-    QCOMPARE(pump.ipAddress, QHostAddress("10.77.0.101"));
-    QCOMPARE(pump.configTitle, QString("Pump house"));
-    QCOMPARE(pump.firmwareVersion, QString("6.16.2"));
-    QCOMPARE(pump.platformCode, 101u);
-    QCOMPARE(pump.devicePlatform, ArdentixDevice::platformNameForCode(101));
+    QCOMPARE(described(pump), "10.77.0.101|Pump house|6.16.2|101|" + ArdentixDevice::platformNameForCode(101)
+                                  + "|0x10|Test Passed");
     QCOMPARE(pump.nicCount, ArdentixDevice::nicCountForPlatform(101));
-    QCOMPARE(pump.deviceStatus, 0x10u);
-    QCOMPARE(pump.statusText(), QString("Test Passed"));
     QVERIFY(pump.secureGwSupport);
 
     const ArdentixDevice late = devices.value("02:A0:00:00:00:05");
@@ -164,11 +128,9 @@ void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
 
 void TestVekDiscovery::directedPingReachesOnlyItsTarget()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "2:ip=10.88.0.9"}, &error), qPrintable(error));
+    QVERIFY(m_bed->startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "2:ip=10.88.0.9"}));
 
-    AxComm comm(nullptr, m_root);
+    AxComm comm(nullptr, &m_bed->root);
     comm.startListening(QHostAddress("255.255.255.255"));
     QSignalSpy found(&comm, &AxComm::deviceFound);
     QTest::qWait(100);
@@ -184,31 +146,26 @@ void TestVekDiscovery::directedPingReachesOnlyItsTarget()
 // gateway takes the veth end's own address.
 void TestVekDiscovery::udpSocketPingReachesTheDevice()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "1:ip=10.77.0.2"}, &error),
-             qPrintable(error));
+    QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "1:ip=10.77.0.2"}));
 
     AdapterList adapters;
-    VekComm vek(nullptr, m_root, adapters.adapter(0), QHostAddress("255.255.255.255"));
+    VekComm vek(nullptr, &m_bed->root, adapters.adapter(0), QHostAddress("255.255.255.255"));
     vek.startListening();
     QSignalSpy found(&vek, &VekComm::vekIamReceived);
     QTest::qWait(100);
     vek.vekPingUdp(QHostAddress("10.77.0.2").toIPv4Address());
     QTRY_COMPARE(found.count(), 1);
     QCOMPARE(found.at(0).at(0).value<ArdentixDevice>().macAddress, QString("02:A0:00:00:00:02"));
-    QVERIFY(!m_emulator->findLine(QRegularExpression("^DISCOVERY from 10.77.0.1 to 10.77.0.2 answered 1$")).isNull());
+    QVERIFY(!emulator().findLine(QRegularExpression("^DISCOVERY from 10.77.0.1 to 10.77.0.2 answered 1$")).isNull());
 }
 
 void TestVekDiscovery::setIpAndRestartCarryTheirBytes()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(startEmulator({"--devices", "2", "--base-ip", "10.77.0.100"}, &error), qPrintable(error));
+    QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100"}));
 
     AdapterList adapters;
     QCOMPARE(adapters.count(), 1);
-    VekComm vek(nullptr, m_root, adapters.adapter(0), QHostAddress("255.255.255.255"));
+    VekComm vek(nullptr, &m_bed->root, adapters.adapter(0), QHostAddress("255.255.255.255"));
     vek.startListening();
     QSignalSpy found(&vek, &VekComm::vekIamReceived);
     QSignalSpy acks(&vek, &VekComm::vekAckReceived);
@@ -223,22 +180,22 @@ void TestVekDiscovery::setIpAndRestartCarryTheirBytes()
     // Length field: the 11 characters plus one; no terminating zero follows the text.
     const QString setIp = "KOV 02:A0:00:00:00:02 9a 0101" "3a373e" "9a" "0c00"
                           + QString::fromLatin1(QByteArray("10.77.0.150").toHex()) + "0d0a";
-    QTRY_VERIFY2(!m_emulator->findLine(QRegularExpression("^KOV .* 9a ")).isNull(),
-                 qPrintable(m_emulator->lines().join('\n')));
-    QCOMPARE(m_emulator->findLine(QRegularExpression("^KOV .* 9a ")), setIp);
+    QTRY_VERIFY2(!emulator().findLine(QRegularExpression("^KOV .* 9a ")).isNull(),
+                 qPrintable(emulator().lines().join('\n')));
+    QCOMPARE(emulator().findLine(QRegularExpression("^KOV .* 9a ")), setIp);
     QTRY_COMPARE(acks.count(), 1);
     const ArdentixDevice ack = acks.at(0).at(0).value<ArdentixDevice>();
     QCOMPARE(ack.macAddress, QString("02:A0:00:00:00:02"));
     QCOMPARE(ack.displayMacAddress, QString("02:A0:00:00:00:02"));
     QCOMPARE(ack.ipAddress, QHostAddress("10.77.0.101"));
-    QCOMPARE(ack.localAdapterMac, m_pair->macAddress(NetnsPair::A));
+    QCOMPARE(ack.localAdapterMac, m_bed->pair().macAddress(NetnsPair::A));
 
     vek.vekRestartDevice(target);
-    QTRY_VERIFY(!m_emulator->findLine(QRegularExpression("^KOV .* 49 ")).isNull());
-    QCOMPARE(m_emulator->findLine(QRegularExpression("^KOV .* 49 ")),
+    QTRY_VERIFY(!emulator().findLine(QRegularExpression("^KOV .* 49 ")).isNull());
+    QCOMPARE(emulator().findLine(QRegularExpression("^KOV .* 49 ")),
              QString("KOV 02:A0:00:00:00:02 49 01013a373e4900000d0a"));
     QTRY_COMPARE(acks.count(), 2);
-    QCOMPARE(m_emulator->countLines(QRegularExpression("^KOV 02:A0:00:00:00:01 ")), 0);   // addressed by MAC
+    QCOMPARE(emulator().countLines(QRegularExpression("^KOV 02:A0:00:00:00:01 ")), 0);   // addressed by MAC
 
     // The device now answers from its new address.
     found.clear();
@@ -256,15 +213,14 @@ void TestVekDiscovery::setIpAndRestartCarryTheirBytes()
 
 void TestVekDiscovery::flashSizeAnswerRenamesTheFirmware()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(startEmulator({"--devices", "2", "--device", "0:flash=large", "--device", "1:flash=standard,platform=101"}, &error), qPrintable(error));
+    QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-ip", "10.77.0.100", "--device", "0:flash=large",
+                                   "--device", "1:flash=standard,platform=101"}));
 
     AdapterList adapters;
-    VekComm vek(nullptr, m_root, adapters.adapter(0), QHostAddress("255.255.255.255"));
+    VekComm vek(nullptr, &m_bed->root, adapters.adapter(0), QHostAddress("255.255.255.255"));
     vek.startListening();
     QSignalSpy found(&vek, &VekComm::vekIamReceived);
-    QSignalSpy renamed(m_root, &AxSignalObject::_signal_up_update_device_firmware_name);
+    QSignalSpy renamed(&m_bed->root, &AxSignalObject::_signal_up_update_device_firmware_name);
     QTest::qWait(100);
     vek.vekPingBroadcast();
     QTRY_COMPARE(found.count(), 2);
@@ -278,7 +234,7 @@ void TestVekDiscovery::flashSizeAnswerRenamesTheFirmware()
     QCOMPARE(large.firmwareFileName, large.firmwareFileNameFor(300, 1));
     const ArdentixDevice standard = answered.value("02:A0:00:00:00:02");
     QCOMPARE(standard.firmwareFileName, standard.firmwareFileNameFor(101, 0));
-    QCOMPARE(m_emulator->findLine(QRegularExpression("^KOV 02:A0:00:00:00:01 ca ")),
+    QCOMPARE(emulator().findLine(QRegularExpression("^KOV 02:A0:00:00:00:01 ca ")),
              QString("KOV 02:A0:00:00:00:01 ca 01013a373eca00000d0a"));
 }
 

@@ -6,13 +6,9 @@
 #include "comm/vek/vekcomm.h"
 
 #include "model/ardentixdevice.h"
-#include "model/axmetatypes.h"
-#include "model/axsignalobject.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
+#include "commtestbed.h"
 #include "testfiles.h"
-#include "testsandbox.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,7 +33,6 @@ class TestVekFileTransfer : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -50,35 +45,21 @@ private slots:
     void damagedPieceFailsTheGetWithoutAPart();
 
 private:
-    // Starts the emulator in B with one gateway, enters A and finds the gateway.
-    bool startGateway(const QStringList &arguments, QString *error);
+    // Starts the emulator in B with one gateway and finds it from A.
+    bool startGateway(const QStringList &arguments);
     // Sends a file and waits for its end; the last state reported for it.
     FILE_TRANSFER_STATE send(const QString &localPath, const QString &remoteName, const ArdentixDevice &device,
                              int timeoutMs = 30000);
     // Fetches a file; its bytes, or a null array when the get failed.
     QByteArray fetch(const QString &remoteName, int timeoutMs = 30000);
 
-    TestSandbox *m_sandbox = nullptr;
-    NetnsPair *m_pair = nullptr;
-    EmulatorProcess *m_emulator = nullptr;
-    AxSignalObject *m_root = nullptr;
+    EmulatorProcess &emulator() { return m_bed->emulator(); }
+
+    QScopedPointer<CommTestBed> m_bed;
     AdapterList *m_adapters = nullptr;
     VekComm *m_vek = nullptr;
     ArdentixDevice m_gateway;
 };
-
-void TestVekFileTransfer::initTestCase()
-{
-    registerAxMetaTypes();
-}
-
-void TestVekFileTransfer::init()
-{
-    m_sandbox = new TestSandbox;
-    m_pair = new NetnsPair;
-    m_emulator = new EmulatorProcess;
-    m_root = new AxSignalObject(nullptr);
-}
 
 void TestVekFileTransfer::cleanup()
 {
@@ -86,34 +67,31 @@ void TestVekFileTransfer::cleanup()
     m_vek = nullptr;
     delete m_adapters;
     m_adapters = nullptr;
-    delete m_root;
-    m_root = nullptr;
-    delete m_emulator;   // killed before its namespace goes
-    m_emulator = nullptr;
-    delete m_pair;
-    m_pair = nullptr;
-    delete m_sandbox;
-    m_sandbox = nullptr;
+    m_bed.reset();
 }
 
-bool TestVekFileTransfer::startGateway(const QStringList &arguments, QString *error)
+void TestVekFileTransfer::init()
 {
-    if (!m_emulator->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH,
-                           QStringList({"--base-mac", GatewayMac, "--base-ip", "10.77.0.100"}) + arguments, error)
-        || !m_pair->enter(NetnsPair::A, error))
+    m_bed.reset(new CommTestBed);
+    AX_REQUIRE_TESTBED(*m_bed);
+}
+
+bool TestVekFileTransfer::startGateway(const QStringList &arguments)
+{
+    if (!m_bed->startEmulator(QStringList({"--base-mac", GatewayMac, "--base-ip", "10.77.0.100"}) + arguments))
         return false;
     m_adapters = new AdapterList;
     if (m_adapters->count() != 1) {
-        *error = QStringLiteral("expected the one veth adapter in A, found %1").arg(m_adapters->count());
+        qWarning() << "expected the one veth adapter in A, found" << m_adapters->count();
         return false;
     }
-    m_vek = new VekComm(nullptr, m_root, m_adapters->adapter(0), QHostAddress(QHostAddress::Broadcast));
+    m_vek = new VekComm(nullptr, &m_bed->root, m_adapters->adapter(0), QHostAddress(QHostAddress::Broadcast));
     m_vek->startListening();
     QSignalSpy found(m_vek, &VekComm::vekIamReceived);
     QTest::qWait(100);   // the capture thread is reading
     m_vek->vekPingBroadcast();
     if (!found.wait(5000)) {
-        *error = QStringLiteral("the gateway did not answer discovery");
+        qWarning() << "the gateway did not answer discovery";
         return false;
     }
     m_gateway = found.first().at(0).value<ArdentixDevice>();
@@ -123,7 +101,7 @@ bool TestVekFileTransfer::startGateway(const QStringList &arguments, QString *er
 FILE_TRANSFER_STATE TestVekFileTransfer::send(const QString &localPath, const QString &remoteName,
                                               const ArdentixDevice &device, int timeoutMs)
 {
-    QSignalSpy reports(m_root, &AxSignalObject::_signal_up_file_send_complete);
+    QSignalSpy reports(&m_bed->root, &AxSignalObject::_signal_up_file_send_complete);
     QSignalSpy finished(m_vek, &VekComm::vek_file_send_finished);
     m_vek->sendFile(localPath, remoteName, device);
     if (!finished.wait(timeoutMs) || reports.isEmpty())
@@ -141,7 +119,7 @@ FILE_TRANSFER_STATE TestVekFileTransfer::send(const QString &localPath, const QS
 
 QByteArray TestVekFileTransfer::fetch(const QString &remoteName, int timeoutMs)
 {
-    QSignalSpy received(m_root, &AxSignalObject::_signal_up_file_received);
+    QSignalSpy received(&m_bed->root, &AxSignalObject::_signal_up_file_received);
     m_vek->getFile(remoteName, m_gateway);
     if (!received.wait(timeoutMs))
         return QByteArray();
@@ -170,13 +148,11 @@ void TestVekFileTransfer::filesOfEverySizeMakeTheRoundTrip_data()
 void TestVekFileTransfer::filesOfEverySizeMakeTheRoundTrip()
 {
     QFETCH(int, size);
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(startGateway({}, &error), qPrintable(error));
+    QVERIFY(startGateway({}));
 
     const QByteArray contents = pattern(size, size % 251);
-    QVERIFY(writeTestFile(m_sandbox->filePath("local file.bin"), contents));
-    QCOMPARE(send(m_sandbox->filePath("local file.bin"), "stored.bin", m_gateway, 120000),
+    QVERIFY(writeTestFile(m_bed->sandbox().filePath("local file.bin"), contents));
+    QCOMPARE(send(m_bed->sandbox().filePath("local file.bin"), "stored.bin", m_gateway, 120000),
              FILE_TRANSFER_COMPLETE);
     const QByteArray fetched = fetch("stored.bin", 120000);
     QVERIFY(!fetched.isNull());
@@ -186,26 +162,22 @@ void TestVekFileTransfer::filesOfEverySizeMakeTheRoundTrip()
 
 void TestVekFileTransfer::gatewayServesTheFilesItHolds()
 {
-    AX_REQUIRE_NETNS(*m_pair);
     QDir().mkpath("held");
     const QByteArray log = pattern(2000, 7);
     QVERIFY(writeTestFile("held/dirlist.txt", log));
-    QString error;
-    QVERIFY2(startGateway({"--device-files", m_sandbox->filePath("held")}, &error), qPrintable(error));
+    QVERIFY(startGateway({"--device-files", m_bed->sandbox().filePath("held")}));
 
     QCOMPARE(fetch("dirlist.txt"), log);
-    QSignalSpy received(m_root, &AxSignalObject::_signal_up_file_received);
+    QSignalSpy received(&m_bed->root, &AxSignalObject::_signal_up_file_received);
     m_vek->getFile("missing.txt", m_gateway);
     QVERIFY(received.wait(5000));
     QCOMPARE(received.first().at(2).toBool(), false);
-    QVERIFY(!m_emulator->findLine(QRegularExpression("^FILE 02:A0:00:00:00:01 a6 ")).isNull());
+    QVERIFY(!emulator().findLine(QRegularExpression("^FILE 02:A0:00:00:00:01 a6 ")).isNull());
 }
 
 void TestVekFileTransfer::refusedPasswordAsksForCredentials()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(startGateway({"--file-password", "s3cret pass"}, &error), qPrintable(error));
+    QVERIFY(startGateway({"--file-password", "s3cret pass"}));
     QVERIFY(writeTestFile("f.bin", pattern(900, 1)));
 
     QCOMPARE(send("f.bin", "f.bin", m_gateway), FILE_TRANSFER_AUTH_REQUIRED);
@@ -220,24 +192,20 @@ void TestVekFileTransfer::refusedPasswordAsksForCredentials()
 
 void TestVekFileTransfer::droppedSegmentAnswerIsRetried()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(startGateway({"--drop-file-answer", "2"}, &error), qPrintable(error));
+    QVERIFY(startGateway({"--drop-file-answer", "2"}));
     QVERIFY(writeTestFile("f.bin", pattern(1000, 2)));
 
     // The device stored the segment but its answer was lost: after the wait the
     // same segment goes again and the file arrives whole, once.
     QCOMPARE(send("f.bin", "f.bin", m_gateway), FILE_TRANSFER_COMPLETE);
-    QCOMPARE(m_emulator->countLines(QRegularExpression("^FILE 02:A0:00:00:00:01 31 silent$")), 1);
-    QCOMPARE(m_emulator->countLines(QRegularExpression("^FILE 02:A0:00:00:00:01 31 ")), 4);
+    QCOMPARE(emulator().countLines(QRegularExpression("^FILE 02:A0:00:00:00:01 31 silent$")), 1);
+    QCOMPARE(emulator().countLines(QRegularExpression("^FILE 02:A0:00:00:00:01 31 ")), 4);
     QCOMPARE(fetch("f.bin"), pattern(1000, 2));
 }
 
 void TestVekFileTransfer::corruptedSegmentFailsOnlyItsSend()
 {
-    AX_REQUIRE_NETNS(*m_pair);
-    QString error;
-    QVERIFY2(startGateway({"--corrupt-file-segment", "2"}, &error), qPrintable(error));
+    QVERIFY(startGateway({"--corrupt-file-segment", "2"}));
     QVERIFY(writeTestFile("f.bin", pattern(1000, 3)));
 
     QCOMPARE(send("f.bin", "f.bin", m_gateway), FILE_TRANSFER_FAILED);
@@ -248,16 +216,13 @@ void TestVekFileTransfer::corruptedSegmentFailsOnlyItsSend()
 
 void TestVekFileTransfer::damagedPieceFailsTheGetWithoutAPart()
 {
-    AX_REQUIRE_NETNS(*m_pair);
     QDir().mkpath("held");
     QVERIFY(writeTestFile("held/big.bin", pattern(2000, 4)));
-    QString error;
-    QVERIFY2(startGateway({"--device-files", m_sandbox->filePath("held"), "--corrupt-file-segment", "2"}, &error),
-             qPrintable(error));
+    QVERIFY(startGateway({"--device-files", m_bed->sandbox().filePath("held"), "--corrupt-file-segment", "2"}));
 
     // The second piece claims an impossible length: it is never taken, and the
     // get ends by its time-out, with no part of the file.
-    QSignalSpy received(m_root, &AxSignalObject::_signal_up_file_received);
+    QSignalSpy received(&m_bed->root, &AxSignalObject::_signal_up_file_received);
     m_vek->getFile("big.bin", m_gateway);
     QVERIFY(received.wait(15000));
     QCOMPARE(received.first().at(2).toBool(), false);

@@ -3,9 +3,8 @@
 #include "comm/link/udppacket.h"
 #include "comm/link/winpcapreceiveprocess.h"
 
+#include "gatewaytestbed.h"
 #include "messagelog.h"
-#include "netnspair.h"
-#include "testsandbox.h"
 
 #include <QtTest>
 
@@ -33,16 +32,14 @@ private:
     void send(quint16 sourcePort, int length, quint8 marker = 0);
     void sendPayload(quint16 sourcePort, const QByteArray &payload);
 
-    TestSandbox *m_sandbox = nullptr;
-    NetnsPair *m_pair = nullptr;
+    GatewayTestBed *m_bed = nullptr;
     AdapterList *m_adapters = nullptr;
     pcap_t *m_wire = nullptr;
 };
 
 void TestWinPcapReceiveProcess::init()
 {
-    m_sandbox = new TestSandbox;
-    m_pair = new NetnsPair;
+    m_bed = new GatewayTestBed;
 }
 
 void TestWinPcapReceiveProcess::cleanup()
@@ -52,20 +49,20 @@ void TestWinPcapReceiveProcess::cleanup()
     m_wire = nullptr;
     delete m_adapters;
     m_adapters = nullptr;
-    delete m_pair;
-    m_pair = nullptr;
-    delete m_sandbox;
-    m_sandbox = nullptr;
+    delete m_bed;
+    m_bed = nullptr;
 }
 
+// The wire is a raw handle on B's end; the capture under test stays in A.
 void TestWinPcapReceiveProcess::setUpWire()
 {
+    NetnsPair &pair = m_bed->pair();
     QString error;
-    QVERIFY2(m_pair->enter(NetnsPair::B, &error), qPrintable(error));
+    QVERIFY2(pair.enter(NetnsPair::B, &error), qPrintable(error));
     char errbuf[PCAP_ERRBUF_SIZE] = {0};
-    m_wire = pcap_open_live(m_pair->interfaceName(NetnsPair::B).toLatin1().constData(), 64, 0, 1, errbuf);
+    m_wire = pcap_open_live(pair.interfaceName(NetnsPair::B).toLatin1().constData(), 64, 0, 1, errbuf);
+    QVERIFY2(pair.enter(NetnsPair::A, &error), qPrintable(error));
     QVERIFY2(m_wire, errbuf);
-    QVERIFY2(m_pair->enter(NetnsPair::A, &error), qPrintable(error));
     m_adapters = new AdapterList;
     QCOMPARE(m_adapters->count(), 1);
 }
@@ -86,7 +83,7 @@ void TestWinPcapReceiveProcess::sendPayload(quint16 sourcePort, const QByteArray
 
 void TestWinPcapReceiveProcess::onlyFramesFromVekPortsArrive()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     setUpWire();
     WinPcapReceiveProcess capture(m_adapters->adapter(0));
     QVERIFY(capture.isOpen());
@@ -118,7 +115,7 @@ void TestWinPcapReceiveProcess::onlyFramesFromVekPortsArrive()
 // the machine is.
 void TestWinPcapReceiveProcess::queueKeepsEveryFrameUpToItsLimit()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     setUpWire();
     WinPcapReceiveProcess capture(m_adapters->adapter(0));
     QList<int> numbers;
@@ -157,7 +154,7 @@ void TestWinPcapReceiveProcess::queueKeepsEveryFrameUpToItsLimit()
 
 void TestWinPcapReceiveProcess::destructionStopsTheThreadPromptly()
 {
-    AX_REQUIRE_NETNS(*m_pair);
+    AX_REQUIRE_TESTBED(*m_bed);
     setUpWire();
 
     // Idle: no frame passes the filter, so only a break can end the read.

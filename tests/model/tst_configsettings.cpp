@@ -3,10 +3,8 @@
 
 #include "model/configsettings.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -89,13 +87,14 @@ private slots:
 
     void emptyStoreGivesBuiltInDefault();
     void defaultValueHasNoSideEffects();
-    void unwritableWorkingDirectoryWarnsWithoutBlocking();
+    void uncreatableWorkingDirectoryIsReported();
 
     void savedProfilesReadBackAtNextStart();
     void storedProfileWithoutName();
     void activeProfileAtStart_data();
     void activeProfileAtStart();
     void damagedStoreStillStarts();
+    void unwritableStoreIsReported();
 
     void saveReplacesOrAppends();
     void saveLeavesActiveIndex();
@@ -125,7 +124,6 @@ void TestConfigSettings::init()
 
 void TestConfigSettings::cleanup()
 {
-    qDeleteAll(QApplication::topLevelWidgets());
     m_sandbox.reset();
 }
 
@@ -149,7 +147,6 @@ void TestConfigSettings::emptyStoreGivesBuiltInDefault()
     compareStoredFields(*settings.currentConfig(), active);
 
     QVERIFY(QDir(here + "/Config").exists());
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
 void TestConfigSettings::defaultValueHasNoSideEffects()
@@ -169,25 +166,21 @@ void TestConfigSettings::defaultValueHasNoSideEffects()
     QCOMPARE(made.platformFilter, QStringList{"AX-K700"});
 }
 
-void TestConfigSettings::unwritableWorkingDirectoryWarnsWithoutBlocking()
+void TestConfigSettings::uncreatableWorkingDirectoryIsReported()
 {
     writeFile("Config", "a file where the folder should be");
     MessageLog log;
-    const CONFIG_SETTINGS config = CONFIG_SETTINGS::newProfile();
+    bool ready = true;
+    const CONFIG_SETTINGS config = CONFIG_SETTINGS::newProfile(&ready);
+    QVERIFY(!ready);
     QCOMPARE(config.workingPath, QDir::currentPath() + "/Config");
     QVERIFY(log.contains("Unable to create the default working directory"));
 
-    QMessageBox *box = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *candidate = qobject_cast<QMessageBox *>(widget))
-            box = candidate;
-    }
-    QVERIFY(box);
-    QVERIFY(box->isVisible());
-    QCOMPARE(box->windowTitle(), QStringLiteral("Error creating working directory"));
-    QCOMPARE(box->text(), "The Toolbox was unable to create the default working directory:\n"
-                              + QDir::toNativeSeparators(QDir::currentPath() + "/Config"));
-    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    // The settings keep it for whoever shows the warning once the windows exist.
+    ConfigSettings settings;
+    QCOMPARE(settings.uncreatedWorkingDirectory(), QDir::currentPath() + "/Config");
+    QVERIFY(QFile::remove("Config"));
+    QVERIFY(ConfigSettings().uncreatedWorkingDirectory().isEmpty());
 }
 
 void TestConfigSettings::savedProfilesReadBackAtNextStart()
@@ -256,6 +249,28 @@ void TestConfigSettings::damagedStoreStillStarts()
 
     settings.saveProfile(plantProfile("Plant", 2000));
     QCOMPARE(storedNames(), QStringList{"Plant"});
+}
+
+void TestConfigSettings::unwritableStoreIsReported()
+{
+    // A folder where the store's file should be: nothing can be written there.
+    const QString storeFile = QSettings("Ardentix", "Toolbox").fileName();
+    QVERIFY(QDir().mkpath(storeFile));
+    ConfigSettings settings;
+    QSignalSpy failed(&settings, &ConfigSettings::storeWriteFailed);
+    QSignalSpy changed(&settings, &ConfigSettings::config_settings_changed);
+
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("could not be saved"));
+    QVERIFY(!settings.saveProfile(plantProfile("Plant", 2000)));
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(failed.first().first().toString(), storeFile);
+    // The run goes on with it.
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(settings.currentConfig()->profileName, QStringLiteral("Plant"));
+
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("could not be saved"));
+    QVERIFY(!settings.removeProfile("Plant"));
+    QCOMPARE(failed.count(), 2);
 }
 
 void TestConfigSettings::saveReplacesOrAppends()
@@ -509,5 +524,5 @@ void TestConfigSettings::platformFilterFile()
     QCOMPARE(log.contains("platform filter file"), logged);
 }
 
-QTEST_MAIN(TestConfigSettings)
+QTEST_GUILESS_MAIN(TestConfigSettings)
 #include "tst_configsettings.moc"

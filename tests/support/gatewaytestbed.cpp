@@ -1,6 +1,8 @@
 #include "gatewaytestbed.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFile>
 
 GatewayTestBed::GatewayTestBed() = default;
 
@@ -8,6 +10,8 @@ GatewayTestBed::~GatewayTestBed()
 {
     m_emulators.clear();  // killed before their namespace goes
     m_pair.tearDown();
+    for (const QString &dir : std::as_const(m_hostsDirs))
+        QDir(dir).removeRecursively();
 }
 
 QString GatewayTestBed::setUp()
@@ -30,9 +34,15 @@ bool GatewayTestBed::startEmulator(const QStringList &arguments, QString *error)
     QStringList all = arguments;
     if (!all.contains(QStringLiteral("--base-ip")))
         all = QStringList{QStringLiteral("--base-ip"), gatewayAddress()} + all;
+    return startEmulatorOn(NetnsPair::B, m_pair.interfaceName(NetnsPair::B), all, error);
+}
+
+bool GatewayTestBed::startEmulatorOn(NetnsPair::Side side, const QString &interfaceName,
+                                     const QStringList &arguments, QString *error)
+{
     auto emulator = std::make_unique<EmulatorProcess>();
     QString why;
-    if (!emulator->start(m_pair, NetnsPair::B, AX_EMULATOR_PATH, all, &why)) {
+    if (!emulator->start(m_pair, side, interfaceName, AX_EMULATOR_PATH, arguments, &why)) {
         qWarning() << "emulator:" << why;
         if (error)
             *error = why;
@@ -50,6 +60,29 @@ EmulatorProcess &GatewayTestBed::emulator()
 EmulatorProcess &GatewayTestBed::emulator(int index)
 {
     return *m_emulators.at(size_t(index));
+}
+
+bool GatewayTestBed::ip(NetnsPair::Side side, const QStringList &arguments, QString *error)
+{
+    QString output;
+    if (m_pair.run(side, QStringLiteral("ip"), arguments, &output))
+        return true;
+    if (error)
+        *error = QStringLiteral("ip ") + arguments.join(QLatin1Char(' ')) + QStringLiteral(": ") + output;
+    return false;
+}
+
+bool GatewayTestBed::writeHosts(NetnsPair::Side side, const QString &lines, QString *error)
+{
+    const QString dir = QStringLiteral("/etc/netns/") + m_pair.namespaceName(side);
+    if (!m_hostsDirs.contains(dir))
+        m_hostsDirs << dir;
+    QFile hosts(dir + QStringLiteral("/hosts"));
+    if (QDir().mkpath(dir) && hosts.open(QIODevice::WriteOnly) && hosts.write(lines.toUtf8()) == lines.toUtf8().size())
+        return true;
+    if (error)
+        *error = QStringLiteral("cannot write ") + hosts.fileName();
+    return false;
 }
 
 int GatewayTestBed::countLines(const QString &pattern) const

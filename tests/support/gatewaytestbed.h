@@ -33,11 +33,22 @@ public:
     // "--base-ip" with side B's address is put in front unless the arguments
     // name one themselves.
     bool startEmulator(const QStringList &arguments, QString *error = nullptr);
+    // The same on another interface of either side, for a network of its own;
+    // the arguments name their own "--base-ip".
+    bool startEmulatorOn(NetnsPair::Side side, const QString &interfaceName, const QStringList &arguments,
+                         QString *error = nullptr);
     EmulatorProcess &emulator();
     EmulatorProcess &emulator(int index);
     int countLines(const QString &pattern) const;  // in the first emulator's output
 
+    // Runs "ip" with the arguments in the side's namespace (more links, addresses).
+    bool ip(NetnsPair::Side side, const QStringList &arguments, QString *error = nullptr);
+    // The hosts file that programs started in the side through "ip netns exec"
+    // read as /etc/hosts; removed with the bed.
+    bool writeHosts(NetnsPair::Side side, const QString &lines, QString *error = nullptr);
+
     TestSandbox &sandbox() { return m_sandbox; }
+    const TestSandbox &sandbox() const { return m_sandbox; }
     NetnsPair &pair() { return m_pair; }
     QString gatewayAddress() const;  // side B
     QString toolboxAddress() const;  // side A
@@ -46,6 +57,7 @@ private:
     TestSandbox m_sandbox;
     NetnsPair m_pair;
     std::vector<std::unique_ptr<EmulatorProcess>> m_emulators;
+    QStringList m_hostsDirs;
 };
 
 // Sets the bed up or skips the calling test function with the reason.

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QString>
 
-// Files the transfer tests send, fetch and compare.
+// Files the tests write, send, fetch and compare.
 
 // Bytes that differ from file to file (by seed) and from block to block, so a
 // misplaced or repeated piece shows.
@@ -28,6 +28,29 @@ inline QByteArray readTestFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// A program that appends its arguments, one a line, then "--", to a log file:
+// stands for a program the toolbox starts (a browser, a tool) where the test must
+// see the command line.
+inline bool writeRecordingProgram(const QString &path, const QString &logPath)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write("#!/bin/sh\nfor arg in \"$@\"; do printf '%s\\n' \"$arg\"; done >> '");
+    file.write(logPath.toLocal8Bit());
+    file.write("'\necho -- >> '");
+    file.write(logPath.toLocal8Bit());
+    file.write("'\n");
+    file.close();
+    return file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+}
+
+inline QString readText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
 
 #endif // TESTFILES_H

@@ -135,6 +135,8 @@ private:
     JsonDeviceRequest takePendingEntry(quint32 id);
 
     // Probing.
+    using PageReport = void (AxSignalObject::*)(const QString &ip, bool supported, bool answered);
+    void reportPage(QNetworkReply *reply, quint32 request_id, bool there, PageReport report);
     void requestSecurityConfig(ArdentixDevice device);
     void requestSecurityConfigUrl(ArdentixDevice device, QUrl url, int redirects);
     // answered: the configuration came from the device's own address.

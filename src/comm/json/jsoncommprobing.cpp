@@ -68,30 +68,30 @@ bool JsonComm::HandleReadSystemStatus(QNetworkReply *reply, quint32 request_id)
 
 void JsonComm::ProcessAxguiIndexResponse(QNetworkReply *reply, quint32 request_id)
 {
-    const QHostAddress address = takePendingRequest(request_id).ipAddress;
-    const QString ip = address.toString();
-    if (reply->error() == QNetworkReply::NoError) {
-        bus->_slot_up_axgui_support(ip, true, true);
-        return;
-    }
-    if (reply->errorString().contains(QLatin1String("Unauthorized"), Qt::CaseInsensitive))
-        qDebug() << ip << " Need to log in";
-    bus->_slot_up_axgui_support(ip, false, JsonReply::answeredByDevice(reply, address));
+    reportPage(reply, request_id, reply->error() == QNetworkReply::NoError,
+               &AxSignalObject::_slot_up_axgui_support);
 }
 
 // A diagnostics page that asks for a login is there.
 void JsonComm::ProcessDiagnosticIndexResponse(QNetworkReply *reply, quint32 request_id)
 {
+    const QNetworkReply::NetworkError error = reply->error();
+    reportPage(reply, request_id, error == QNetworkReply::NoError || error == QNetworkReply::AuthenticationRequiredError,
+               &AxSignalObject::_slot_up_diag_support);
+}
+
+// A page of the device's web side: there, or not and whether the device answered at all.
+void JsonComm::reportPage(QNetworkReply *reply, quint32 request_id, bool there, PageReport report)
+{
     const QHostAddress address = takePendingRequest(request_id).ipAddress;
     const QString ip = address.toString();
-    const QNetworkReply::NetworkError error = reply->error();
-    if (error == QNetworkReply::NoError || error == QNetworkReply::AuthenticationRequiredError) {
-        bus->_slot_up_diag_support(ip, true, true);
+    if (there) {
+        (bus.data()->*report)(ip, true, true);
         return;
     }
     if (reply->errorString().contains(QLatin1String("Unauthorized"), Qt::CaseInsensitive))
         qDebug() << ip << " Need to log in";
-    bus->_slot_up_diag_support(ip, false, JsonReply::answeredByDevice(reply, address));
+    (bus.data()->*report)(ip, false, JsonReply::answeredByDevice(reply, address));
 }
 
 void JsonComm::processSecurityConfigResponse(QNetworkReply *reply, quint32 request_id)

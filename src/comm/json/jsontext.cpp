@@ -159,65 +159,58 @@ QVariant parseNumber(const QString &json, qsizetype &index)
     return run.toULongLong(nullptr, 10);
 }
 
-QVariant parseObject(const QString &json, qsizetype &index, bool &success, int depth)
+// The members of an object or an array, each read by readMember, up to the
+// closing token; commas, also extra ones, are skipped. False when the text ends
+// first or a member cannot be read.
+template<typename ReadMember>
+bool parseMembers(const QString &json, qsizetype &index, Token close, ReadMember readMember)
 {
-    QVariantMap map;
-    nextToken(json, index); // '{'
+    nextToken(json, index); // '{' or '['
 
     for (;;) {
         const Token token = lookAhead(json, index);
-        if (token == TokenNone) {
-            success = false;
-            return QVariantMap();
-        }
+        if (token == TokenNone)
+            return false;
         if (token == TokenComma) {
             nextToken(json, index);
             continue;
         }
-        if (token == TokenObjectClose) {
+        if (token == close) {
             nextToken(json, index);
-            return map;
+            return true;
         }
+        if (!readMember())
+            return false;
+    }
+}
 
+QVariant parseObject(const QString &json, qsizetype &index, bool &success, int depth)
+{
+    QVariantMap map;
+    success = parseMembers(json, index, TokenObjectClose, [&] {
         const QString key = parseString(json, index, success).toString();
-        if (!success)
-            return QVariantMap();
-        if (nextToken(json, index) != TokenColon) {
-            success = false;
-            return QVariantMap();
-        }
+        if (!success || nextToken(json, index) != TokenColon)
+            return false;
         const QVariant value = parseValue(json, index, success, depth);
         if (!success)
-            return QVariantMap();
+            return false;
         map.insert(key, value); // a repeated key keeps its last value
-    }
+        return true;
+    });
+    return success ? map : QVariantMap();
 }
 
 QVariant parseArray(const QString &json, qsizetype &index, bool &success, int depth)
 {
     QVariantList list;
-    nextToken(json, index); // '['
-
-    for (;;) {
-        const Token token = lookAhead(json, index);
-        if (token == TokenNone) {
-            success = false;
-            return QVariantList();
-        }
-        if (token == TokenComma) {
-            nextToken(json, index);
-            continue;
-        }
-        if (token == TokenArrayClose) {
-            nextToken(json, index);
-            return list;
-        }
-
+    success = parseMembers(json, index, TokenArrayClose, [&] {
         const QVariant value = parseValue(json, index, success, depth);
         if (!success)
-            return QVariantList();
+            return false;
         list.append(value);
-    }
+        return true;
+    });
+    return success ? list : QVariantList();
 }
 
 QVariant parseValue(const QString &json, qsizetype &index, bool &success, int depth)

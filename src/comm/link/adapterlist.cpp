@@ -8,6 +8,17 @@
 
 #include <pcap/pcap.h>
 
+namespace {
+
+// A field of the adapter at an index, or an empty value when there is none.
+template<typename Value>
+Value field(const Adapter *adapter, Value (Adapter::*read)() const)
+{
+    return adapter ? (adapter->*read)() : Value();
+}
+
+} // namespace
+
 AdapterList::AdapterList(QObject *parent)
     : QObject(parent)
 {
@@ -81,54 +92,45 @@ Adapter *AdapterList::adapter(quint8 index) const
 
 QString AdapterList::name(quint8 index) const
 {
-    const Adapter *a = at(index, "[Adapter Name] Adapter does not exist.");
-    return a ? a->name() : QString();
+    return field(at(index, "[Adapter Name] Adapter does not exist."), &Adapter::name);
 }
 
 QString AdapterList::description(quint8 index) const
 {
-    const Adapter *a = at(index, "[Adapter Description] Adapter does not exist.");
-    return a ? a->description() : QString();
+    return field(at(index, "[Adapter Description] Adapter does not exist."), &Adapter::description);
 }
 
 QString AdapterList::winPcapName(quint8 index) const
 {
-    const Adapter *a = at(index, "[Adapter WinPcap Name] Adapter does not exist.");
-    return a ? a->winPcapName() : QString();
+    return field(at(index, "[Adapter WinPcap Name] Adapter does not exist."), &Adapter::winPcapName);
 }
 
 QString AdapterList::ipString(quint8 index) const
 {
-    const Adapter *a = at(index, "[Adapter IP String] Adapter does not exist.");
-    return a ? a->ipString() : QString();
+    return field(at(index, "[Adapter IP String] Adapter does not exist."), &Adapter::ipString);
 }
 
 quint32 AdapterList::ipv4(quint8 index) const
 {
-    const Adapter *a = at(index, "[Adapter IP] Adapter does not exist.");
-    return a ? a->ipv4() : 0;
+    return field(at(index, "[Adapter IP] Adapter does not exist."), &Adapter::ipv4);
 }
 
 quint32 AdapterList::ipNetworkOrder(quint8 index) const
 {
-    const Adapter *a = at(index, "[Adapter IP] Adapter does not exist.");
-    return a ? a->ipNetworkOrder() : 0;
+    return field(at(index, "[Adapter IP] Adapter does not exist."), &Adapter::ipNetworkOrder);
 }
 
 QString AdapterList::netmaskString(quint8 index) const
 {
-    const Adapter *a = at(index, "[Adapter NetMask] Adapter does not exist.");
-    return a ? a->netmaskString() : QString();
+    return field(at(index, "[Adapter NetMask] Adapter does not exist."), &Adapter::netmaskString);
 }
 
 quint32 AdapterList::netmask(quint8 index) const
 {
-    const Adapter *a = at(index, "[Adapter NetMask] Adapter does not exist.");
-    return a ? a->netmask() : 0;
+    return field(at(index, "[Adapter NetMask] Adapter does not exist."), &Adapter::netmask);
 }
 
 quint32 AdapterList::netmaskNetworkOrder(quint8 index) const
 {
-    const Adapter *a = at(index, "[Adapter NetMask] Adapter does not exist.");
-    return a ? a->netmaskNetworkOrder() : 0;
+    return field(at(index, "[Adapter NetMask] Adapter does not exist."), &Adapter::netmaskNetworkOrder);
 }

@@ -157,10 +157,10 @@ void AxFileAccess::getFile(const QString &localPath, const QString &remoteName)
         qDebug() << "Error getting file: path is empty";   // started all the same: its end moves the queue on
     qDebug() << "Get file: " << remoteName;
     TransferCommand command;
-    if (getTool == 0) {
+    if (getTool == FetchOverHttp) {
         command = TransferCommand::curlDownload(targetHost, remoteName, localPath,
                                                 targetDevice.username, targetDevice.password);
-    } else if (getTool == 1) {
+    } else if (getTool == FetchWithKovnet) {
         command = TransferCommand::kovnetDownload(targetHost, remoteName, localPath);
     }
     qDebug() << command.tool << command.arguments;

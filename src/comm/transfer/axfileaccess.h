@@ -30,7 +30,10 @@ public:
     // (nothing is queued then, and nothing reported).
     bool sendFiles(const QStringList &local_paths, const QStringList &remote_names,
                    const ArdentixDevice &device);
-    // Fetches with curl (tool 0) or the KOVNET tool (tool 1), one file after the other.
+    // The tools getFileList fetches with.
+    enum FetchTool { FetchOverHttp = 0, FetchWithKovnet = 1 };
+
+    // Fetches with curl or the KOVNET tool (a FetchTool), one file after the other.
     bool getFileList(const QStringList &local_paths, const QStringList &remote_names,
                      const ArdentixDevice &device, int tool);
 

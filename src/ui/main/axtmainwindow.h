@@ -29,6 +29,23 @@ class AXTMainWindow : public QMainWindow
     Q_OBJECT
 
 public:
+    // Item-data roles of a device row, on its column-0 item unless said otherwise.
+    enum RowRole {
+        DetailsRowRole = Qt::UserRole + 10,
+        AddressNumberRole = Qt::UserRole + 12,   // on the address item
+        UserDeviceRole = Qt::UserRole + 13,
+        PlatformRole = Qt::UserRole + 15,
+        DeviceKeyRole = Qt::UserRole + 16,
+        DisplayMacRole = Qt::UserRole + 17,
+        RebootTimeRole = Qt::UserRole + 18,
+        FirmwareVersionRole = Qt::UserRole + 19,
+        BuildRevisionRole = Qt::UserRole + 20,
+        BuildDateRole = Qt::UserRole + 21,
+        StatusTextRole = Qt::UserRole + 22,
+        HotStandbyRole = Qt::UserRole + 23,
+        DiscoveryStateRole = Qt::UserRole + 27
+    };
+
     // The window has no Qt parent: it is top-level and deletes itself when closed.
     // A second instance of the program ends here, after telling the user.
     AXTMainWindow(QObject *owner, RUN_MODE runMode, AxSignalObject *upstream);
@@ -69,8 +86,6 @@ private slots:
 
 private:
     enum { AddDeviceColumn = 2 };
-    // Item-data roles of a row's column-0 item.
-    enum { DeviceKeyRole = Qt::UserRole + 16, DiscoveryStateRole = Qt::UserRole + 27 };
 
     void setupDeviceTable();
     void setAddDeviceIcon(const QString &path);
@@ -87,19 +102,6 @@ private:
         FavoriteColumn = 10,
         ConnectivityColumn = 11,
         ToolbarColumn = 12
-    };
-    enum RowRole {
-        DetailsRowRole = Qt::UserRole + 10,
-        AddressNumberRole = Qt::UserRole + 12,   // on the address item
-        UserDeviceRole = Qt::UserRole + 13,
-        PlatformRole = Qt::UserRole + 15,
-        DisplayMacRole = Qt::UserRole + 17,
-        RebootTimeRole = Qt::UserRole + 18,
-        FirmwareVersionRole = Qt::UserRole + 19,
-        BuildRevisionRole = Qt::UserRole + 20,
-        BuildDateRole = Qt::UserRole + 21,
-        StatusTextRole = Qt::UserRole + 22,
-        HotStandbyRole = Qt::UserRole + 23
     };
     int insertPosition(quint32 addressNumber) const;
     static void writeDeviceRoles(QStandardItem *keyItem, const ArdentixDevice &device);

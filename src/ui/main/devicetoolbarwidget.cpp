@@ -1,11 +1,11 @@
 #include "devicetoolbarwidget.h"
 #include "ui_devicetoolbarwidget.h"
 
-#include "openinbrowser.h"
 #include "comm/json/cloudendpoints.h"
 #include "model/configsettings.h"
 #include "platform/transfertool.h"
 #include "ui/device/devicedebugwidget.h"
+#include "ui/tool/openinbrowser.h"
 
 #include <QContextMenuEvent>
 #include <QDebug>

@@ -2,19 +2,6 @@
 
 #include <QEvent>
 
-FavoriteDeviceButton::FavoriteDeviceButton(QWidget *parent, const QString &key)
-    : QRadioButton(parent)
-    , deviceKey(key)
-{
-    // Each row's star toggles on its own.
-    setAutoExclusive(false);
-}
-
-FavoriteDeviceButton::FavoriteDeviceButton(QWidget *parent)
-    : FavoriteDeviceButton(parent, QString())
-{
-}
-
 bool FavoriteDeviceButton::event(QEvent *event)
 {
     const bool handled = QRadioButton::event(event);

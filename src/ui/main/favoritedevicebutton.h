@@ -1,27 +1,22 @@
 #ifndef FAVORITEDEVICEBUTTON_H
 #define FAVORITEDEVICEBUTTON_H
 
-#include <QRadioButton>
-#include <QString>
+#include "rowbutton.h"
 
 // The favourite star of a device row: a click toggles it and reports the
 // row's key with the new state.
-class FavoriteDeviceButton : public QRadioButton
+class FavoriteDeviceButton : public RowButton
 {
     Q_OBJECT
 
 public:
-    FavoriteDeviceButton(QWidget *parent, const QString &key);
-    explicit FavoriteDeviceButton(QWidget *parent);
+    using RowButton::RowButton;
 
 signals:
     void FavoriteChanged(const QString &key, bool favorite);
 
 protected:
     bool event(QEvent *event) override;
-
-private:
-    QString deviceKey;
 };
 
 #endif // FAVORITEDEVICEBUTTON_H

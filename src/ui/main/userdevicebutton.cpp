@@ -5,19 +5,6 @@
 #include <QPointer>
 #include <QPushButton>
 
-UserDeviceButton::UserDeviceButton(QWidget *parent, const QString &key)
-    : QRadioButton(parent)
-    , deviceKey(key)
-{
-    // The buttons of different rows must not uncheck each other.
-    setAutoExclusive(false);
-}
-
-UserDeviceButton::UserDeviceButton(QWidget *parent)
-    : UserDeviceButton(parent, QString())
-{
-}
-
 bool UserDeviceButton::event(QEvent *event)
 {
     if (event->type() != QEvent::MouseButtonPress || !isChecked())

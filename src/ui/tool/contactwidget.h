@@ -4,11 +4,14 @@
 #include "ui/axsignalwidget.h"
 #include "ui/runmode.h"
 
+class QUrl;
+
 namespace Ui {
 class ContactWidget;
 }
 
-// The contact page beside the program, in its own window; the main window keeps one, hidden.
+// The contact page beside the program, in its own window; the main window keeps one,
+// hidden. Its links open in a browser; "internal/" ones belong to the help page.
 class ContactWidget : public AxSignalWidget
 {
     Q_OBJECT
@@ -16,6 +19,10 @@ class ContactWidget : public AxSignalWidget
 public:
     ContactWidget(QWidget *parent, AxSignalObject *upstream, RUN_MODE mode);
     ~ContactWidget() override;
+
+private slots:
+    void on_textBrowser_anchorClicked(const QUrl &link);
+    void on_closeButton_clicked();
 
 private:
     Ui::ContactWidget *ui;

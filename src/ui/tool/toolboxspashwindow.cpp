@@ -1,15 +1,9 @@
 #include "toolboxspashwindow.h"
 #include "ui_toolboxspashwindow.h"
 
-#include <QSettings>
+#include "model/configsettings.h"
 
 #include <cstdlib>
-
-namespace {
-
-const char *const kShowSplashKey = "show_splash";
-
-} // namespace
 
 ToolboxSpashWindow::ToolboxSpashWindow(QWidget *parent, bool startDiscovery, RUN_MODE runMode)
     : QWidget(parent)
@@ -24,8 +18,7 @@ ToolboxSpashWindow::ToolboxSpashWindow(QWidget *parent, bool startDiscovery, RUN
     if (runMode & RUN_MODE_SECOND_INSTANCE)
         std::exit(1);
 
-    const bool showOnStartup = QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox"))
-                                       .value(kShowSplashKey, true).toBool();
+    const bool showOnStartup = readShowSplash();
     ui->discoverNowButton_2->hide();
     ui->discoverNowButton_3->hide();
     ui->NextButton->hide();
@@ -46,7 +39,7 @@ void ToolboxSpashWindow::showTour()
 
 void ToolboxSpashWindow::on_checkBox_toggled(bool checked)
 {
-    QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox")).setValue(kShowSplashKey, checked);
+    writeShowSplash(checked);
 }
 
 void ToolboxSpashWindow::on_discoverNowButton_1_clicked()
@@ -56,14 +49,7 @@ void ToolboxSpashWindow::on_discoverNowButton_1_clicked()
 
 void ToolboxSpashWindow::on_takeTourButton_clicked()
 {
-    showPicture(QStringLiteral("./images/tour_p1_secure.jpg"));
-    ui->discoverNowButton_1->hide();
-    ui->takeTourButton->hide();
-    ui->checkBox->hide();
-    ui->discoverNowButton_3->hide();
-    ui->previousButton->hide();
-    ui->discoverNowButton_2->show();
-    ui->NextButton->show();
+    showTourPage(1);
 }
 
 void ToolboxSpashWindow::on_discoverNowButton_2_clicked()
@@ -73,11 +59,7 @@ void ToolboxSpashWindow::on_discoverNowButton_2_clicked()
 
 void ToolboxSpashWindow::on_NextButton_clicked()
 {
-    showPicture(QStringLiteral("./images/tour_p2.jpg"));
-    ui->discoverNowButton_2->hide();
-    ui->NextButton->hide();
-    ui->discoverNowButton_3->show();
-    ui->previousButton->show();
+    showTourPage(2);
 }
 
 void ToolboxSpashWindow::on_discoverNowButton_3_clicked()
@@ -87,18 +69,31 @@ void ToolboxSpashWindow::on_discoverNowButton_3_clicked()
 
 void ToolboxSpashWindow::on_previousButton_clicked()
 {
-    showPicture(QStringLiteral("./images/tour_p1_secure.jpg"));
+    showTourPage(1);
+}
+
+// A page of the tour: its picture, its discover button, and Next on the
+// first page or Previous on the second; the welcome page's controls are gone.
+void ToolboxSpashWindow::showTourPage(int page)
+{
+    showPicture(page == 1 ? QStringLiteral("./images/tour_p1_secure.jpg") : QStringLiteral("./images/tour_p2.jpg"));
     ui->discoverNowButton_1->hide();
-    ui->discoverNowButton_3->hide();
-    ui->previousButton->hide();
-    ui->discoverNowButton_2->show();
-    ui->NextButton->show();
+    ui->takeTourButton->hide();
+    ui->checkBox->hide();
+    ui->discoverNowButton_2->setVisible(page == 1);
+    ui->NextButton->setVisible(page == 1);
+    ui->discoverNowButton_3->setVisible(page == 2);
+    ui->previousButton->setVisible(page == 2);
 }
 
 void ToolboxSpashWindow::discover_now()
 {
-    if (startDiscovery)
+    if (startDiscovery) {
+        // The start runs inside the emission and may wait on a box of its own:
+        // the buttons must not start it a second time meanwhile.
+        setEnabled(false);
         emit start_discovery(runMode);
+    }
     close();
 }
 

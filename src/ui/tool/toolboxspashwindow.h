@@ -36,6 +36,7 @@ private slots:
 
 private:
     void showPicture(const QString &path);
+    void showTourPage(int page);
 
     Ui::ToolboxSpashWindow *ui;
     bool startDiscovery;

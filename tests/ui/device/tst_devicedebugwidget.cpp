@@ -35,12 +35,7 @@ private:
 
 ArdentixDevice tst_DeviceDebugWidget::device()
 {
-    ArdentixDevice device;
-    device.configTitle = QStringLiteral("Line 3 \"north\"");
-    device.ipAddress = QHostAddress(QStringLiteral("10.77.0.2"));
-    device.setMacString(QStringLiteral("02:00:0A:4D:00:02"));
-    device.ipConnectivity = true;
-    return device;
+    return diagnosedDevice(QStringLiteral("Line 3 \"north\""), QStringLiteral("02:00:0A:4D:00:02"));
 }
 
 DeviceDebugWidget *tst_DeviceDebugWidget::openWindow(DiagnosticsRig &rig, const ArdentixDevice &device)

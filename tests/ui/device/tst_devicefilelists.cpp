@@ -1,7 +1,7 @@
 // Which device files the diagnostics fetch: the device's own listing, read into
 // the full and the short list, and the built-in list for devices that can't list.
-#include "ui/device/devicedirectorylisting.h"
-#include "ui/device/standardfilelist.h"
+#include "ui/device/diagnostics/devicedirectorylisting.h"
+#include "ui/device/diagnostics/standardfilelist.h"
 
 #include <QtTest>
 

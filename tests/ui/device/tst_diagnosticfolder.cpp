@@ -1,6 +1,6 @@
 // The run folder: its name, a folder left by an earlier run in the same minute,
 // a folder that can't be made, and the renaming of the fetched program files.
-#include "ui/device/diagnosticfolder.h"
+#include "ui/device/diagnostics/diagnosticfolder.h"
 
 #include "testsandbox.h"
 

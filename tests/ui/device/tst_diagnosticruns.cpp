@@ -56,12 +56,8 @@ private slots:
 
 ArdentixDevice tst_DiagnosticRuns::device()
 {
-    ArdentixDevice device;
-    device.configTitle = QStringLiteral("Packing line");
-    device.ipAddress = QHostAddress(QStringLiteral("10.77.0.2"));
-    device.setMacString(QStringLiteral("02:00:0A:4D:00:02"));
+    ArdentixDevice device = diagnosedDevice(QStringLiteral("Packing line"), QStringLiteral("02:00:0A:4D:00:02"));
     device.devicePlatform = QStringLiteral("AX-K700");
-    device.ipConnectivity = true;
     device.vekConnectivity = true;
     return device;
 }

@@ -5,11 +5,10 @@
 #include "ui/device/devicedebugwidget.h"
 #include "ui/device/logindialog.h"
 
-#include "comm/json/jsoncomm.h"
 
 #include "diagnosticsrig.h"
-#include "emulatorprocess.h"
-#include "netnspair.h"
+#include "gatewaytestbed.h"
+#include "toolboxbus.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -38,31 +37,26 @@ private:
     template<typename T>
     T *child(const char *name) { return window->findChild<T *>(QLatin1String(name)); }
 
+    EmulatorProcess &emulator() { return bed->emulator(); }
+
+    QScopedPointer<GatewayTestBed> bed;
     QScopedPointer<DiagnosticsRig> rig;
-    QScopedPointer<NetnsPair> pair;
-    QScopedPointer<EmulatorProcess> emulator;
-    QPointer<JsonComm> deviceLink;
+    QScopedPointer<ToolboxBus> bus;   // the root, wired as the controller wires it
     QPointer<DeviceDebugWidget> window;
 };
 
 ArdentixDevice tst_DiagnosticsOnDevice::gateway()
 {
-    ArdentixDevice device;
-    device.configTitle = QStringLiteral("Gateway 0");
-    device.ipAddress = QHostAddress(QStringLiteral("10.77.0.2"));
-    device.setMacString(QStringLiteral("02:A0:00:00:00:01"));
-    device.ipConnectivity = true;
+    ArdentixDevice device = diagnosedDevice(QStringLiteral("Gateway 0"), QStringLiteral("02:A0:00:00:00:01"));
     device.jsonSupport = true;
     return device;
 }
 
 void tst_DiagnosticsOnDevice::init()
 {
-    rig.reset(new DiagnosticsRig);
-    pair.reset(new NetnsPair);
-    AX_REQUIRE_NETNS(*pair);
-    QString error;
-    QVERIFY2(pair->enter(NetnsPair::A, &error), qPrintable(error));
+    bed.reset(new GatewayTestBed);
+    rig.reset(new DiagnosticsRig(&bed->sandbox()));
+    AX_REQUIRE_TESTBED(*bed);
 
     // The device's own files.
     QDir(rig->sandbox.path()).mkpath(QStringLiteral("device"));
@@ -79,41 +73,23 @@ void tst_DiagnosticsOnDevice::init()
 void tst_DiagnosticsOnDevice::cleanup()
 {
     delete window;
-    delete deviceLink;
-    emulator.reset();
-    if (pair) {
-        pair->leave();
-        pair.reset();
-    }
+    bus.reset();
     rig.reset();
+    bed.reset();
 }
 
 bool tst_DiagnosticsOnDevice::startDevice(const QStringList &options)
 {
-    emulator.reset(new EmulatorProcess);
-    QString error;
-    const QStringList arguments = QStringList{"--base-ip", "10.77.0.2", "--http", "--device-files",
-                                              rig->sandbox.filePath("device")} + options;
-    if (!emulator->start(*pair, NetnsPair::B, AX_EMULATOR_PATH, arguments, &error)) {
-        qWarning() << "emulator:" << error;
+    if (!bed->startEmulator(QStringList{"--http", "--device-files", rig->sandbox.filePath("device")} + options))
         return false;
-    }
-    // What the controller wires at the root for a device served over JSON-RPC.
-    deviceLink = new JsonComm(nullptr, &rig->root);
-    connect(&rig->root, &AxSignalObject::_signal_up_set_device_credentials, deviceLink,
-            [this](const ArdentixDevice &device) { deviceLink->ReadAuthStatus(device); });
-    connect(&rig->root, &AxSignalObject::_signal_up_get_file, deviceLink,
-            [this](const QString &name, const ArdentixDevice &device) { deviceLink->RequestGeneralFile(name, device); });
-    connect(&rig->root, &AxSignalObject::_signal_up_user_authenticated, &rig->root,
-            &AxSignalObject::_slot_down_user_authenticated);
-    connect(&rig->root, &AxSignalObject::_signal_up_file_received, &rig->root,
-            &AxSignalObject::_slot_down_file_received);
+    bus.reset(new ToolboxBus);
+    bus->root.settings = &rig->config;
     return true;
 }
 
 void tst_DiagnosticsOnDevice::openWindow(const ArdentixDevice &device, int jsonDeadlineMs)
 {
-    window = new DeviceDebugWidget(nullptr, RUN_MODE(0), &rig->root, device, jsonDeadlineMs);
+    window = new DeviceDebugWidget(nullptr, RUN_MODE(0), &bus->root, device, jsonDeadlineMs);
     window->setAttribute(Qt::WA_DeleteOnClose);
 }
 
@@ -148,7 +124,7 @@ void tst_DiagnosticsOnDevice::loginThenFullDiagnosticFromTheDevicesListing()
 
     QTest::mouseClick(child<QPushButton>("startDebugButton"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(rig->boxes.saw(QStringLiteral("Diagnostic Test Complete")), 20000);
-    QVERIFY(emulator->findLine(QRegularExpression(QStringLiteral("rpc list files"))).size() > 0);
+    QVERIFY(emulator().findLine(QRegularExpression(QStringLiteral("rpc list files"))).size() > 0);
 
     // The root's files as the device listed them, over HTTP with the login given.
     QVERIFY(rig->calls("kovnet-calls.txt").isEmpty());

@@ -1,5 +1,5 @@
 // The capture tool's command lines: what the tool is told to do for each test.
-#include "ui/device/kovdebugarguments.h"
+#include "ui/device/diagnostics/kovdebugarguments.h"
 
 #include <QtTest>
 

@@ -3,6 +3,9 @@
 
 #include "model/ardentixdevice.h"
 
+#include "modalanswer.h"
+#include "testfiles.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -17,34 +20,6 @@
 
 // Shared by the tests of the device table's rows, row buttons and toolbar.
 namespace RowTest {
-
-// Answers the next modal box or popup menu once it is up, from inside its own
-// event loop, the way a user would. The poll ends with the answer; a test that
-// expects no box deletes it.
-inline QTimer *whenUp(std::function<QWidget *()> find, std::function<void(QWidget *)> answer)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, find, answer] {
-        QWidget *widget = find();
-        if (!widget || !widget->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        answer(widget);
-    });
-    poll->start(10);
-    return poll;
-}
-
-inline QTimer *whenModalUp(std::function<void(QWidget *)> answer)
-{
-    return whenUp([] { return QApplication::activeModalWidget(); }, std::move(answer));
-}
-
-inline QTimer *whenPopupUp(std::function<void(QWidget *)> answer)
-{
-    return whenUp([] { return QApplication::activePopupWidget(); }, std::move(answer));
-}
 
 // Where a click toggles a radio button: on its indicator.
 inline QPoint indicatorPoint(QAbstractButton *button)
@@ -64,27 +39,6 @@ inline bool copyImages(const QString &to)
         if (!QFile::copy(from.filePath(name), to + QStringLiteral("/images/") + name))
             return false;
     return true;
-}
-
-// A program that appends its arguments, one a line, then "--", to a log file.
-inline bool writeRecordingProgram(const QString &path, const QString &logPath)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write("#!/bin/sh\nfor arg in \"$@\"; do printf '%s\\n' \"$arg\"; done >> '");
-    file.write(logPath.toLocal8Bit());
-    file.write("'\necho -- >> '");
-    file.write(logPath.toLocal8Bit());
-    file.write("'\n");
-    file.close();
-    return file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-}
-
-inline QString readText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
 
 // An answering gateway on the PC's subnet, as discovery reports it.

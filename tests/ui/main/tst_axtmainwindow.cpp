@@ -4,6 +4,7 @@
 #include "ui/tool/contactwidget.h"
 #include "ui/tool/helpwidget.h"
 
+#include "modalanswer.h"
 #include "testsandbox.h"
 
 #include <QApplication>
@@ -29,32 +30,6 @@
 #include <memory>
 
 namespace {
-
-// Answers the next modal dialog or popup menu once it is up, from inside its own
-// event loop, the way a user would.
-void whenUp(std::function<QWidget *()> find, std::function<void(QWidget *)> answer)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, find, answer] {
-        QWidget *widget = find();
-        if (!widget || !widget->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        answer(widget);
-    });
-    poll->start(10);
-}
-
-void whenModalUp(std::function<void(QWidget *)> answer)
-{
-    whenUp([] { return QApplication::activeModalWidget(); }, std::move(answer));
-}
-
-void whenPopupUp(std::function<void(QWidget *)> answer)
-{
-    whenUp([] { return QApplication::activePopupWidget(); }, std::move(answer));
-}
 
 // The files the window reads from its working directory, copied from the build's run folder.
 bool copyRuntimeFolder(const QString &folder, const QString &to)

@@ -24,20 +24,6 @@ using namespace RowTest;
 
 namespace {
 
-// Item-data roles of a row, as the rest of the program reads them.
-enum {
-    DetailsRowRole = Qt::UserRole + 10,
-    AddressNumberRole = Qt::UserRole + 12,
-    UserDeviceRole = Qt::UserRole + 13,
-    PlatformRole = Qt::UserRole + 15,
-    KeyRole = Qt::UserRole + 16,
-    DisplayMacRole = Qt::UserRole + 17,
-    RebootTimeRole = Qt::UserRole + 18,
-    FirmwareVersionRole = Qt::UserRole + 19,
-    HotStandbyRole = Qt::UserRole + 23,
-    StateRole = Qt::UserRole + 27
-};
-
 ArdentixDevice userAdded(const QString &ip)
 {
     ArdentixDevice device;
@@ -158,7 +144,7 @@ QStringList tst_DeviceRows::column(int column) const
 int tst_DeviceRows::rowOf(const QString &key) const
 {
     for (int row = 0; row < model()->rowCount(); ++row)
-        if (model()->index(row, 0).data(KeyRole).toString() == key)
+        if (model()->index(row, 0).data(AXTMainWindow::DeviceKeyRole).toString() == key)
             return row;
     return -1;
 }
@@ -215,16 +201,16 @@ void tst_DeviceRows::rowCellsAndRoles()
     const QStandardItem *key = model()->item(0, 0);
     QCOMPARE(key->text(), QString("Pump house"));
     QVERIFY(!key->isEditable());
-    QCOMPARE(key->data(DetailsRowRole), QVariant(false));
-    QCOMPARE(key->data(AddressNumberRole), QVariant());
-    QCOMPARE(key->data(UserDeviceRole), QVariant(false));
-    QCOMPARE(key->data(PlatformRole).toString(), QString("AX-T300"));
-    QCOMPARE(key->data(KeyRole).toString(), QString("02:A0:00:00:00:01"));
-    QCOMPARE(key->data(DisplayMacRole).toString(), QString("02:A0:00:00:00:0A"));
+    QCOMPARE(key->data(AXTMainWindow::DetailsRowRole), QVariant(false));
+    QCOMPARE(key->data(AXTMainWindow::AddressNumberRole), QVariant());
+    QCOMPARE(key->data(AXTMainWindow::UserDeviceRole), QVariant(false));
+    QCOMPARE(key->data(AXTMainWindow::PlatformRole).toString(), QString("AX-T300"));
+    QCOMPARE(key->data(AXTMainWindow::DeviceKeyRole).toString(), QString("02:A0:00:00:00:01"));
+    QCOMPARE(key->data(AXTMainWindow::DisplayMacRole).toString(), QString("02:A0:00:00:00:0A"));
     const QStringList details = {"2026-01-01 00:00:00", "6.21.0", "r5120", "2025-11-30", "Test Passed", "Primary"};
-    for (int role = RebootTimeRole; role <= HotStandbyRole; ++role)
-        QCOMPARE(key->data(role).toString(), details.at(role - RebootTimeRole));
-    QCOMPARE(key->data(StateRole).toInt(), int(DISCOVERY_NEW));
+    for (int role = AXTMainWindow::RebootTimeRole; role <= AXTMainWindow::HotStandbyRole; ++role)
+        QCOMPARE(key->data(role).toString(), details.at(role - AXTMainWindow::RebootTimeRole));
+    QCOMPARE(key->data(AXTMainWindow::DiscoveryStateRole).toInt(), int(DISCOVERY_NEW));
 
     const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignVCenter;
     const QStandardItem *title = model()->item(0, 1);
@@ -237,7 +223,7 @@ void tst_DeviceRows::rowCellsAndRoles()
     QCOMPARE(address->text(), QString("10.77.0.100"));
     QCOMPARE(address->flags(), Qt::ItemIsEnabled);
     QCOMPARE(address->textAlignment(), centred);
-    QCOMPARE(address->data(AddressNumberRole).toUInt(), QHostAddress("10.77.0.100").toIPv4Address());
+    QCOMPARE(address->data(AXTMainWindow::AddressNumberRole).toUInt(), QHostAddress("10.77.0.100").toIPv4Address());
     QVERIFY(address->toolTip().isEmpty());
     QCOMPARE(model()->item(0, 5)->text(), QString(" "));
     QCOMPARE(model()->item(0, 5)->flags(), Qt::ItemIsEnabled);
@@ -262,7 +248,7 @@ void tst_DeviceRows::rowCellsAndRoles()
 
     // A user-added device gets its remove button, checked.
     m_window->AddDeviceToList(userAdded("10.77.0.200"));
-    QCOMPARE(model()->item(1, 0)->data(UserDeviceRole), QVariant(true));
+    QCOMPARE(model()->item(1, 0)->data(AXTMainWindow::UserDeviceRole), QVariant(true));
     auto *remove = widgetAt<UserDeviceButton>(1, 8);
     QVERIFY(remove && remove->isChecked());
     QVERIFY(!model()->item(1, 8));
@@ -292,7 +278,7 @@ void tst_DeviceRows::knownDeviceIsRefreshedInPlace()
     QCOMPARE(model()->rowCount(), 2);
     QCOMPARE(column(1), QStringList({"Gateway 10.77.0.10", "Boiler room"}));
     QCOMPARE(model()->item(1, 0)->text(), QString("Boiler room"));
-    QCOMPARE(model()->item(1, 0)->data(FirmwareVersionRole).toString(), QString("6.22.1"));
+    QCOMPARE(model()->item(1, 0)->data(AXTMainWindow::FirmwareVersionRole).toString(), QString("6.22.1"));
     QCOMPARE(widgetAt<QWidget>(1, 12), toolbar);
     QCOMPARE(model()->item(1, 7)->text(), QString("02:A0:00:00:00:02"));
     QCOMPARE(widgetAt<QWidget>(1, 10), star);
@@ -535,7 +521,7 @@ void tst_DeviceRows::offlineDevices()
     QCOMPARE(column(6), QStringList({"02:A0:00:00:00:02"}));
     QCOMPARE(column(4), QStringList({"10.77.0.99"}));
     QCOMPARE(widgetAt<QWidget>(0, 11)->toolTip(), QString("Connectivity lost"));
-    QCOMPARE(model()->item(0, 0)->data(StateRole).toInt(), int(DISCOVERY_OFFLINE));
+    QCOMPARE(model()->item(0, 0)->data(AXTMainWindow::DiscoveryStateRole).toInt(), int(DISCOVERY_OFFLINE));
     // The user-added device left the store's lists too, by its address.
     QCOMPARE(removed.size(), 1);
     QCOMPARE(removed.at(0).at(0).toString(), QString("10.77.0.30"));
@@ -630,7 +616,7 @@ void tst_DeviceRows::refreshKeepsUserChoices()
     QCOMPARE(widgetAt<UserDeviceButton>(0, 8), remove);
     QVERIFY(remove->isChecked());
     // It keeps the flag it was made with for removal.
-    QCOMPARE(model()->item(0, 0)->data(UserDeviceRole), QVariant(false));
+    QCOMPARE(model()->item(0, 0)->data(AXTMainWindow::UserDeviceRole), QVariant(false));
 
     device.userDevice = false;
     m_window->AddDeviceToList(device);
@@ -689,7 +675,7 @@ void tst_DeviceRows::detailsRowIsFilled()
     m_window->AddDeviceToList(onlineDevice("10.77.0.20", "02:A0:00:00:00:02"));
     auto *details = new QTableWidget(1, 9);
     table()->setIndexWidget(model()->index(1, 0), details);
-    model()->item(0, 0)->setData(true, DetailsRowRole);
+    model()->item(0, 0)->setData(true, AXTMainWindow::DetailsRowRole);
 
     ArdentixDevice device = onlineDevice("10.77.0.10", "02:A0:00:00:00:01");
     device.setDisplayMacString("02:A0:00:00:00:0A");

@@ -1,15 +1,12 @@
 #include "app/ardentixtoolbox.h"
-#include "model/axmetatypes.h"
 #include "model/devicedatabase.h"
 #include "ui/main/axtmainwindow.h"
 #include "ui/main/devicetoolbarwidget.h"
 #include "ui/main/favoritedevicebutton.h"
 #include "ui/main/userdevicebutton.h"
 
-#include "emulatorprocess.h"
-#include "netnspair.h"
 #include "rowtesthelpers.h"
-#include "testsandbox.h"
+#include "toolboxtestbed.h"
 
 #include <QInputDialog>
 #include <QLabel>
@@ -25,8 +22,6 @@ using namespace RowTest;
 
 namespace {
 
-const int kKeyRole = Qt::UserRole + 16;
-const int kStateRole = Qt::UserRole + 27;
 const int kSlowly = 10000;   // ms: several maintenance passes
 
 } // namespace
@@ -38,9 +33,8 @@ class tst_DeviceTable : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { m_bed.reset(); }
 
     void devicesAppearInAddressOrder();
     void quietDevicesGoLostThenOffline();
@@ -48,102 +42,41 @@ private slots:
     void sharedAddressIsShownOnBothRows();
 
 private:
-    bool startEmulator(EmulatorProcess *emulator, const QStringList &arguments);
+    // The first emulator started, and the one that is stopped to go quiet.
+    EmulatorProcess &emulator() { return m_bed->emulator(0); }
+    EmulatorProcess &quietEmulator() { return m_bed->emulator(1); }
     void startToolbox();
-    void stopToolbox();
-    AXTMainWindow *window() const;
+    static AXTMainWindow *window() { return ToolboxTestBed::mainWindow(); }
     QTableView *table() const;
     QStandardItemModel *model() const;
-    DeviceDatabase *store() const;
+    DeviceDatabase *store() const { return m_bed->store(); }
     int rowOf(const QString &key) const;
+    int stateOf(const QString &key) const;
     QStringList keys() const;
     QStringList addresses() const;
     QWidget *cell(const QString &key, int column) const;
     bool pressRemoveAndConfirm(const QString &key);
 
-    std::unique_ptr<TestSandbox> m_sandbox;
-    std::unique_ptr<NetnsPair> m_pair;
-    std::unique_ptr<EmulatorProcess> m_emulator;
-    std::unique_ptr<EmulatorProcess> m_quietEmulator;
-    std::unique_ptr<ArdentixToolbox> m_toolbox;
+    std::unique_ptr<ToolboxTestBed> m_bed;
 };
-
-void tst_DeviceTable::initTestCase()
-{
-    registerAxMetaTypes();
-    qRegisterMetaType<RUN_MODE>("RUN_MODE");
-}
 
 void tst_DeviceTable::init()
 {
-    m_sandbox = std::make_unique<TestSandbox>();
-    QVERIFY(m_sandbox->isValid());
-    QVERIFY(copyImages(m_sandbox->path()));
-    m_pair = std::make_unique<NetnsPair>();
-    m_emulator = std::make_unique<EmulatorProcess>();
-    m_quietEmulator = std::make_unique<EmulatorProcess>();
-    AX_REQUIRE_NETNS(*m_pair);
+    m_bed = std::make_unique<ToolboxTestBed>();
+    AX_REQUIRE_TESTBED(*m_bed);
+    QVERIFY(copyImages(m_bed->sandbox().path()));
 
     // Quick ageing: lost after 800 ms without an answer, offline 4 s after the last one,
     // so a lost device is shown as such for at least two maintenance passes.
-    QSettings settings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox"));
-    settings.beginWriteArray("settings_profiles", 1);
-    settings.setArrayIndex(0);
-    settings.setValue("settings_profile_name", "Quick");
-    settings.setValue("working_path", m_sandbox->path());
-    settings.setValue("tools_path", m_sandbox->path());
-    settings.setValue("ping_interval", 200);
-    settings.setValue("timeout_to_lost", 800);
-    settings.setValue("lost_indicator_period", 4);
-    settings.setValue("new_indicator_period", 1);
-    settings.endArray();
-    settings.setValue("active_settings_profile", "Quick");
-}
-
-void tst_DeviceTable::cleanup()
-{
-    stopToolbox();
-    m_quietEmulator.reset();
-    m_emulator.reset();
-    m_pair.reset();
-    m_sandbox.reset();
-}
-
-// The first start also moves this thread, and the capture threads it starts, into A.
-bool tst_DeviceTable::startEmulator(EmulatorProcess *emulator, const QStringList &arguments)
-{
-    QString error;
-    if (!emulator->start(*m_pair, NetnsPair::B, AX_EMULATOR_PATH, arguments, &error)
-        || !m_pair->enter(NetnsPair::A, &error)) {
-        qWarning("%s", qPrintable(error));
-        return false;
-    }
-    return true;
+    m_bed->storeProfile("Quick", {{"ping_interval", 200}, {"timeout_to_lost", 800}, {"lost_indicator_period", 4},
+                                  {"new_indicator_period", 1}});
+    QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox")).setValue("active_settings_profile", "Quick");
 }
 
 void tst_DeviceTable::startToolbox()
 {
-    m_toolbox = std::make_unique<ArdentixToolbox>();
-    m_toolbox->Start(RUN_MODE(0));
+    m_bed->start(RUN_MODE(0));
     QVERIFY(window());
-}
-
-void tst_DeviceTable::stopToolbox()
-{
-    if (AXTMainWindow *main = window())
-        main->close();
-    m_toolbox.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        delete widget;
-}
-
-AXTMainWindow *tst_DeviceTable::window() const
-{
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *main = qobject_cast<AXTMainWindow *>(widget))
-            return main;
-    return nullptr;
 }
 
 QTableView *tst_DeviceTable::table() const
@@ -156,24 +89,24 @@ QStandardItemModel *tst_DeviceTable::model() const
     return qobject_cast<QStandardItemModel *>(table()->model());
 }
 
-DeviceDatabase *tst_DeviceTable::store() const
-{
-    return m_toolbox->findChild<DeviceDatabase *>();
-}
-
 int tst_DeviceTable::rowOf(const QString &key) const
 {
     for (int row = 0; row < model()->rowCount(); ++row)
-        if (model()->index(row, 0).data(kKeyRole).toString() == key)
+        if (model()->index(row, 0).data(AXTMainWindow::DeviceKeyRole).toString() == key)
             return row;
     return -1;
+}
+
+int tst_DeviceTable::stateOf(const QString &key) const
+{
+    return model()->index(rowOf(key), 0).data(AXTMainWindow::DiscoveryStateRole).toInt();
 }
 
 QStringList tst_DeviceTable::keys() const
 {
     QStringList texts;
     for (int row = 0; row < model()->rowCount(); ++row)
-        texts << model()->index(row, 0).data(kKeyRole).toString();
+        texts << model()->index(row, 0).data(AXTMainWindow::DeviceKeyRole).toString();
     return texts;
 }
 
@@ -207,10 +140,10 @@ bool tst_DeviceTable::pressRemoveAndConfirm(const QString &key)
 
 void tst_DeviceTable::devicesAppearInAddressOrder()
 {
-    QVERIFY(startEmulator(m_emulator.get(),
-                          {"--devices", "5", "--base-mac", "02:A0:00:00:00:01", "--device", "0:ip=10.77.0.130",
-                           "--device", "1:ip=10.77.0.101", "--device", "2:ip=10.77.0.7", "--device",
-                           "3:ip=10.77.0.250", "--device", "4:ip=10.77.0.29,title=Pump house"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "5", "--base-mac", "02:A0:00:00:00:01",
+                                  "--device", "0:ip=10.77.0.130", "--device", "1:ip=10.77.0.101",
+                                  "--device", "2:ip=10.77.0.7", "--device", "3:ip=10.77.0.250",
+                                  "--device", "4:ip=10.77.0.29,title=Pump house"}));
     startToolbox();
     QTRY_COMPARE_WITH_TIMEOUT(model()->rowCount(), 5, kSlowly);
     QCOMPARE(addresses(), QStringList({"10.77.0.7", "10.77.0.29", "10.77.0.101", "10.77.0.130", "10.77.0.250"}));
@@ -229,9 +162,8 @@ void tst_DeviceTable::devicesAppearInAddressOrder()
 
 void tst_DeviceTable::quietDevicesGoLostThenOffline()
 {
-    QVERIFY(startEmulator(m_emulator.get(), {"--devices", "1", "--base-ip", "10.77.0.100"}));
-    QVERIFY(startEmulator(m_quietEmulator.get(),
-                          {"--devices", "2", "--base-mac", "02:A0:00:00:00:51", "--base-ip", "10.77.0.150"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "2", "--base-mac", "02:A0:00:00:00:51", "--base-ip", "10.77.0.150"}));
     startToolbox();
     QTRY_COMPARE_WITH_TIMEOUT(model()->rowCount(), 3, kSlowly);
     const QString favourite = "02:A0:00:00:00:51";
@@ -247,9 +179,8 @@ void tst_DeviceTable::quietDevicesGoLostThenOffline()
     QVERIFY(store()->readDeviceByMac(favourite).favorite);
 
     // Both stop answering: each row first shows the device lost...
-    m_quietEmulator->stop();
-    QTRY_COMPARE_WITH_TIMEOUT(model()->index(rowOf(plain), 0).data(kStateRole).toInt(), int(DISCOVERY_LOST),
-                              kSlowly);
+    quietEmulator().stop();
+    QTRY_COMPARE_WITH_TIMEOUT(stateOf(plain), int(DISCOVERY_LOST), kSlowly);
     QCOMPARE(cell(plain, 11)->toolTip(), QString("Connectivity lost"));
     auto *badge = cell(plain, 12)->findChild<QLabel *>("stateLabel");
     QCOMPARE(badge->pixmap().toImage(), QPixmap("images/lost_device.png").toImage());
@@ -257,14 +188,13 @@ void tst_DeviceTable::quietDevicesGoLostThenOffline()
 
     // ...then offline: the plain one's row goes, the favourite's stays.
     QTRY_COMPARE_WITH_TIMEOUT(rowOf(plain), -1, kSlowly);
-    QTRY_COMPARE_WITH_TIMEOUT(model()->index(rowOf(favourite), 0).data(kStateRole).toInt(), int(DISCOVERY_OFFLINE),
-                              kSlowly);
+    QTRY_COMPARE_WITH_TIMEOUT(stateOf(favourite), int(DISCOVERY_OFFLINE), kSlowly);
     QCOMPARE(cell(favourite, 11)->toolTip(), QString("Connectivity lost"));
     QCOMPARE(keys(), QStringList({"02:A0:00:00:00:01", favourite}));
 
     // The favourite is still there after a restart, starred, before any answer.
-    stopToolbox();
-    m_emulator->stop();
+    m_bed->stop();
+    emulator().stop();
     startToolbox();
     QCOMPARE(keys(), QStringList({favourite}));
     QVERIFY(qobject_cast<FavoriteDeviceButton *>(cell(favourite, 10))->isChecked());
@@ -275,7 +205,7 @@ void tst_DeviceTable::quietDevicesGoLostThenOffline()
 
 void tst_DeviceTable::addedByAddressThenDiscoveredThenRemoved()
 {
-    QVERIFY(startEmulator(m_emulator.get(), {"--devices", "1", "--base-ip", "10.77.0.20"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.20"}));
     startToolbox();
     QTRY_COMPARE_WITH_TIMEOUT(model()->rowCount(), 1, kSlowly);
 
@@ -293,8 +223,8 @@ void tst_DeviceTable::addedByAddressThenDiscoveredThenRemoved()
     QVERIFY(qobject_cast<FavoriteDeviceButton *>(cell(pending, 10))->isChecked());
 
     // The device at that address answers: its own row takes the placeholder's place.
-    QVERIFY(startEmulator(m_quietEmulator.get(), {"--devices", "1", "--base-mac", "02:A0:00:00:00:77",
-                                                  "--base-ip", "10.77.0.100", "--title", "Compressor"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-mac", "02:A0:00:00:00:77",
+                                  "--base-ip", "10.77.0.100", "--title", "Compressor"}));
     const QString found = "02:A0:00:00:00:77";
     QTRY_COMPARE_WITH_TIMEOUT(keys(), QStringList({"02:A0:00:00:00:01", found}), kSlowly);
     QCOMPARE(model()->index(1, 1).data().toString(), QString("Compressor"));
@@ -314,8 +244,7 @@ void tst_DeviceTable::addedByAddressThenDiscoveredThenRemoved()
 
 void tst_DeviceTable::sharedAddressIsShownOnBothRows()
 {
-    QVERIFY(startEmulator(m_emulator.get(), {"--devices", "3", "--base-ip", "10.77.0.100", "--device",
-                                             "1:ip=10.77.0.100"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "3", "--base-ip", "10.77.0.100", "--device", "1:ip=10.77.0.100"}));
     startToolbox();
     QTRY_COMPARE_WITH_TIMEOUT(model()->rowCount(), 3, kSlowly);
     QCOMPARE(addresses(), QStringList({"10.77.0.100", "10.77.0.100", "10.77.0.102"}));

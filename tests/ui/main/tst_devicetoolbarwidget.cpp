@@ -6,6 +6,7 @@
 
 #include "rowtesthelpers.h"
 #include "testsandbox.h"
+#include "urlrecorder.h"
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -28,18 +29,6 @@ namespace {
 const char *const kIp = "10.77.0.100";
 const char *const kUnableToConnect = "Unable to connect. Please see Help for more information.";
 const char *const kUnableToDiagnose = "Unable to diagnose. Please see Help for more information.";
-
-// Stands for the desktop's default URL handler.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    QStringList urls;
-
-public slots:
-    void open(const QUrl &url) { urls << url.toString(); }
-};
 
 // Records the presses that reach the widget under the toolbar.
 class PressRecorder : public QWidget
