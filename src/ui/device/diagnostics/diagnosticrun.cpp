@@ -10,6 +10,7 @@
 #include "model/axsignalobject.h"
 #include "platform/diagnostictools.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -181,10 +182,12 @@ QProcess *DiagnosticRun::newCapture()
 }
 
 // A killed capture ends later, on its own, and then deletes itself: nothing
-// waits for it, and its end is never read as the end of a later stage.
+// waits for it, and its end is never read as the end of a later stage. One
+// whose end comes only after the event loop has stopped goes with the application.
 void DiagnosticRun::retireCapture(QProcess *capture, bool logKill)
 {
     capture->disconnect(this);
+    capture->setParent(QCoreApplication::instance());
     connect(capture, &QProcess::stateChanged, capture, [capture, logKill](QProcess::ProcessState state) {
         if (state != QProcess::NotRunning)
             return;
