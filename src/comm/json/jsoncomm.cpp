@@ -265,8 +265,9 @@ void JsonComm::dnsCheckReplyFinished()
     dnsReply = nullptr;
     disconnect(reply, &QNetworkReply::finished, this, &JsonComm::dnsCheckReplyFinished);
     if (reply->error() != QNetworkReply::NoError) {
-        qDebug() << "DNS Lookup error: " << reply->errorString();
-        qDebug() << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        // One line: a status code alone on a line of its own tells the reader nothing.
+        qDebug() << "DNS Lookup error: " << reply->errorString() << "HTTP status:"
+                 << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         cloudReachable = false;
     } else {
         reply->readAll();

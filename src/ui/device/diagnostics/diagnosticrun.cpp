@@ -75,6 +75,8 @@ DiagnosticRun::~DiagnosticRun()
         else
             retireCapture(capture, false);
     }
+    if (runActive)
+        removeEmptyRunFolder();
     if (zipProcess->state() == QProcess::NotRunning)
         zipProcess->deleteLater();
     else
@@ -155,6 +157,8 @@ bool DiagnosticRun::makeRunFolder()
         qDebug() << "Error creating diagnostic path: " << failedPath;
         return false;
     }
+    if (folder != diagnosticFolder)
+        earlierFolder = diagnosticFolder;
     diagnosticFolder = folder;
     return true;
 }
@@ -326,7 +330,7 @@ void DiagnosticRun::giveUp(const QString &reason)
 }
 
 // The captures are killed and the fetch stopped: nothing of the run is archived.
-// The folder and what already lies in it stay.
+// What already lies in the folder stays; a folder with nothing in it goes.
 void DiagnosticRun::abortRun()
 {
     diagnosticStage = DIAG_ABORTED;
@@ -341,7 +345,18 @@ void DiagnosticRun::abortRun()
     replaceFileAccess();
     countDownTimer.stop();
     snapStatusTimer.stop();
+    removeEmptyRunFolder();
     emit aborted();
+}
+
+// A run that ended before anything reached its folder leaves no folder behind.
+// Only an empty folder is removed: another run of the same minute may share it.
+void DiagnosticRun::removeEmptyRunFolder()
+{
+    if (diagnosticFolder.isEmpty() || !QDir(diagnosticFolder).isEmpty())
+        return;
+    if (QDir().rmdir(diagnosticFolder))
+        diagnosticFolder = earlierFolder;
 }
 
 // AxFileAccess has no way to drop its queue: a fresh one replaces it, and the
