@@ -7,6 +7,7 @@
 #include "ui/tool/systemsettingswidget.h"
 #include "ui/workingdirectorywarning.h"
 
+#include <QApplication>
 #include <QHostAddress>
 
 namespace {
@@ -48,6 +49,10 @@ void ArdentixToolbox::Start(RUN_MODE mode)
     runMode = mode;
     mainWindow = new AXTMainWindow(this, runMode, signalRoot.get());
     mainWindow->setAttribute(Qt::WA_DeleteOnClose);
+    // The program ends with its main window: the windows left (the debug message
+    // window, settings and device windows) close too, and the event loop ends
+    // with the last of them.
+    connect(mainWindow, &QObject::destroyed, this, &QApplication::closeAllWindows, Qt::QueuedConnection);
     deviceDatabase = new DeviceDatabase(this);
     commManager = new AxComm(this, signalRoot.get());
     commManager->startListening(QHostAddress(QStringLiteral("255.255.255.255")));
@@ -138,6 +143,7 @@ void ArdentixToolbox::connectParts()
     connect(root, SIGNAL(_signal_up_abort_bridge_snapshot(ArdentixDevice)), comm,
             SLOT(AbortBridgeSnapshot(ArdentixDevice)));
     connect(store, SIGNAL(fileDatabaseWriteFailed(QString)), window, SLOT(deviceFileWriteFailed(QString)));
+    connect(comm, SIGNAL(fileSendError(QString,QString)), window, SLOT(fileSendError(QString,QString)));
 }
 
 void ArdentixToolbox::applyTimeouts(const CONFIG_SETTINGS &profile)

@@ -1,6 +1,8 @@
 #include "axdebugmessagehandler.h"
 #include "ui_axdebugmessagehandler.h"
 
+#include "messagewindowlimit.h"
+
 #include <cstdio>
 
 AxDebugMessageHandler::AxDebugMessageHandler(QWidget *parent)
@@ -8,6 +10,7 @@ AxDebugMessageHandler::AxDebugMessageHandler(QWidget *parent)
     , ui(new Ui::AxDebugMessageHandler)
 {
     ui->setupUi(this);
+    ui->plainTextEdit->setMaximumBlockCount(MessageWindowLineLimit);
 }
 
 AxDebugMessageHandler::~AxDebugMessageHandler()

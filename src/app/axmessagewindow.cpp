@@ -1,8 +1,11 @@
 #include "axmessagewindow.h"
 #include "ui_axmessagewindow.h"
 
+#include "messagewindowlimit.h"
+
 #include <QApplication>
 #include <QPointer>
+#include <QTextDocument>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +57,7 @@ AXMessageWindow::AXMessageWindow(QWidget *parent)
     , ui(new Ui::AXMessageWindow)
 {
     ui->setupUi(this);
+    ui->textEdit->document()->setMaximumBlockCount(MessageWindowLineLimit);
     setWindowTitle(tr("AX Message Window"));
 }
 

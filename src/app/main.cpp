@@ -13,6 +13,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    keepDebugMessagesOffTheConsole();
 
     RUN_MODE mode = instanceRunMode(countProcessesNamed("ArdentixToolbox"));
     mode = readStartupOptions(app.arguments().mid(1), mode);

@@ -3,6 +3,7 @@
 #include "axdebugmessagehandler.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QRecursiveMutex>
 #include <QThread>
@@ -64,8 +65,11 @@ void logFileMessageHandler(QtMsgType, const QMessageLogContext &, const QString 
     file->flush();
 }
 
+const char *const kDebugOff = "default.debug=false";
+
 void install(QtMessageHandler handler)
 {
+    QLoggingCategory::setFilterRules(QString());
     QMutexLocker lock(&sinks().mutex);
     const QtMessageHandler previous = qInstallMessageHandler(handler);
     if (!sinks().installed) {
@@ -75,6 +79,11 @@ void install(QtMessageHandler handler)
 }
 
 } // namespace
+
+void keepDebugMessagesOffTheConsole()
+{
+    QLoggingCategory::setFilterRules(QString::fromLatin1(kDebugOff));
+}
 
 AxDebugMessageHandler *openDebugWindow()
 {

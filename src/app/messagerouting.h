@@ -10,6 +10,11 @@ class AxDebugMessageHandler;
 // the debug message window of "-d" or the log file of "-l". Whichever was chosen
 // last receives every later message, from any thread.
 
+// A normal start keeps debug messages off the console: they are only written
+// once a debug message window or a log file asks for them (or the environment's
+// QT_LOGGING_RULES does). Warnings and errors still reach the console.
+void keepDebugMessagesOffTheConsole();
+
 // A new debug message window, shown, receiving every later message.
 AxDebugMessageHandler *openDebugWindow();
 

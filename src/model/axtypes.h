@@ -3,8 +3,11 @@
 
 #include <QMetaType>
 
+// The enumerations passed around as numbers have a fixed underlying type, so a
+// number that names no enumerator is still a defined value (shown as unknown).
+
 // A device's place in its life cycle, stored as a number in "discovery_state".
-enum DISCOVERY_STATE {
+enum DISCOVERY_STATE : int {
     DISCOVERY_NEW = 0,
     DISCOVERY_ONLINE = 1,
     DISCOVERY_LOST = 2,
@@ -21,14 +24,14 @@ enum DEVICE_STATUS {
 };
 
 // The device's answer to the VEK advanced-network query.
-enum VEK_NET_SUPPORT {
+enum VEK_NET_SUPPORT : int {
     VEK_NET_UNKNOWN = 0,
     VEK_NET_SUPPORTED = 1,
     VEK_NET_NOT_SUPPORTED = 2
 };
 
 // Outcome of the JSON-RPC security probing.
-enum SECURITY_STATUS {
+enum SECURITY_STATUS : int {
     SECURITY_DISABLED = 0,
     SECURITY_HTTPS = 1,
     SECURITY_DOMAIN_FAILED = 2,

@@ -7,6 +7,8 @@
 #include <QDebug>
 #include <QDir>
 
+#include <algorithm>
+
 namespace {
 
 const QString organisationName = QStringLiteral("Ardentix");
@@ -230,10 +232,34 @@ void ConfigSettings::writeProfile(const CONFIG_SETTINGS &config, int storedIndex
     settingsStore.endArray();
 }
 
-void ConfigSettings::loadStoredProfiles(const QString &activeName)
+// The stored count is only a claim: a damaged file naming millions of profiles
+// would take seconds and gigabytes to fill in. Only the entries held are read.
+QList<int> ConfigSettings::storedProfileIndices()
 {
     const int count = settingsStore.beginReadArray(profilesArray);
-    for (int k = 0; k < count; ++k) {
+    settingsStore.endArray();
+    settingsStore.beginGroup(profilesArray);
+    const QStringList groups = settingsStore.childGroups();
+    settingsStore.endGroup();
+    QList<int> indices;
+    for (const QString &group : groups) {
+        bool ok = false;
+        const int number = group.toInt(&ok);
+        if (ok && number >= 1 && number <= count)
+            indices.append(number - 1);
+    }
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    if (indices.size() < count)
+        qWarning() << "The settings name" << count << "profiles and hold" << indices.size();
+    return indices;
+}
+
+void ConfigSettings::loadStoredProfiles(const QString &activeName)
+{
+    const QList<int> indices = storedProfileIndices();
+    settingsStore.beginReadArray(profilesArray);
+    for (const int k : indices) {
         settingsStore.setArrayIndex(k);
         profiles.append(readStoredProfile());
         // A later profile of the same name wins.

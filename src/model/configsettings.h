@@ -83,6 +83,7 @@ signals:
 
 private:
     void loadStoredProfiles(const QString &activeName);
+    QList<int> storedProfileIndices();
     CONFIG_SETTINGS readStoredProfile() const;
     int readTiming(const QString &key, int fallback, int minimum, int maximum) const;
     int indexOfStored(const QString &name) const;

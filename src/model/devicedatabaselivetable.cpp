@@ -2,29 +2,11 @@
 
 #include "devicedatabaserows.h"
 #include "devicedatabaseschema.h"
+#include "platformfilter.h"
 
 #include <QDebug>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
-namespace {
-
-// LIKE treats '%' and '_' as wildcards; a filter text means itself.
-QString likePattern(const QString &text)
-{
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    escaped.replace(QLatin1Char('%'), QLatin1String("\\%"));
-    escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
-    return QLatin1Char('%') + escaped + QLatin1Char('%');
-}
-
-QString platformBindName(int position)
-{
-    return QStringLiteral(":device_platform") + QString::number(position);
-}
-
-} // namespace
 
 DeviceDatabaseLiveTable::DeviceDatabaseLiveTable()
     : m_connection(QStringLiteral(":memory:"))
@@ -183,20 +165,19 @@ bool DeviceDatabaseLiveTable::forEachListedDevice(const QStringList &platformFil
 {
     QString sql = DeviceDatabaseSchema::selectAll()
         + QStringLiteral(" WHERE discovery_state != :discovery_state");
-    if (!platformFilter.isEmpty()) {
-        QStringList terms;
-        for (int i = 0; i < platformFilter.size(); ++i) {
-            terms.append(QStringLiteral("device_platform LIKE ") + platformBindName(i)
-                         + QStringLiteral(" ESCAPE '\\'"));
-        }
-        sql += QStringLiteral(" AND (") + terms.join(QStringLiteral(" OR ")) + QStringLiteral(" )");
-    }
+    // As with LIKE, a row without a platform name is left out by any part, even an empty one.
+    if (!platformFilter.isEmpty())
+        sql += QStringLiteral(" AND device_platform IS NOT NULL");
     QSqlQuery &query = m_connection.prepared(sql);
     // The column holds the state as text; a text value spares converting every row's.
     query.bindValue(QStringLiteral(":discovery_state"), QString::number(DISCOVERY_OFFLINE));
-    for (int i = 0; i < platformFilter.size(); ++i)
-        query.bindValue(platformBindName(i), likePattern(platformFilter.at(i)));
-    return visitRows(query, visit);
+    if (platformFilter.isEmpty())
+        return visitRows(query, visit);
+    const PlatformNameMatcher matcher(platformFilter);
+    return visitRows(query, [&](const ArdentixDevice &device) {
+        if (matcher.matches(device.devicePlatform))
+            visit(device);
+    });
 }
 
 bool DeviceDatabaseLiveTable::execute(QSqlQuery &query)

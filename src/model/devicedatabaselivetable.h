@@ -48,7 +48,7 @@ public:
     bool forEachAgeingCandidate(qint64 heardAfter, const LifeCycleVisitor &visit);
     bool forEachUserDevice(const DeviceVisitor &visit);
     // Rows that are not offline, limited to platforms whose name contains one of the
-    // filter's texts literally ('%' and '_' included) when the filter is not empty.
+    // filter's texts (PlatformNameMatcher) when the filter is not empty.
     bool forEachListedDevice(const QStringList &platformFilter, const DeviceVisitor &visit);
 
 private:

@@ -2,6 +2,7 @@
 
 #include "devicedatabaseschema.h"
 
+#include <QDebug>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
@@ -30,14 +31,17 @@ quint64 unsignedOf(const QVariant &value)
 }
 
 // discovery_state is a text column: its number comes back as text, mostly one digit.
-int stateOf(const QVariant &value)
+// Anything else than a number reads as -1, which no state has.
+qlonglong stateNumberOf(const QVariant &value)
 {
     if (value.typeId() == QMetaType::QString) {
         const QString &text = *static_cast<const QString *>(value.constData());
         if (text.size() == 1 && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9'))
             return text.at(0).unicode() - '0';
     }
-    return value.toInt();
+    bool ok = false;
+    const qlonglong number = value.toLongLong(&ok);
+    return ok || value.isNull() ? number : -1;
 }
 
 } // namespace
@@ -60,7 +64,8 @@ ArdentixDevice DeviceDatabaseRowReader::liveDevice(const QSqlQuery &row) const
     if (read(row, DiagSupport, false, &value))
         device.diagSupport = boolOf(value);
     if (read(row, SecurityStatus, false, &value))
-        device.securityStatus = SECURITY_STATUS(integerOf(value));
+        device.securityStatus = SECURITY_STATUS(inRange(row, integerOf(value), SECURITY_FULL, SECURITY_DISABLED,
+                                                        "security_status"));
     if (read(row, LocalAdapterMacDisplay, false, &value))
         device.setDisplayMacString(value.toString());
 
@@ -92,7 +97,7 @@ DeviceDatabaseLifeCycle::Row DeviceDatabaseRowReader::lifeCycleRow(const QSqlQue
     if (read(row, MacAddress, false, &value))
         facts.macAddress = value.toString();
     if (read(row, DiscoveryState, false, &value))
-        facts.discoveryState = stateOf(value);
+        facts.discoveryState = discoveryStateOf(row, value);
     if (read(row, DiscoveryTime, false, &value))
         facts.discoveryTime = unsignedOf(value);
     if (read(row, LastVekCommTime, false, &value))
@@ -106,6 +111,27 @@ DeviceDatabaseLifeCycle::Row DeviceDatabaseRowReader::lifeCycleRow(const QSqlQue
     if (read(row, DuplicateIpAddress, false, &value))
         facts.duplicateIpAddress = boolOf(value);
     return facts;
+}
+
+// An unknown state is offline: the row is kept and shown, and the device's
+// next answer brings it back as any offline device.
+DISCOVERY_STATE DeviceDatabaseRowReader::discoveryStateOf(const QSqlQuery &row, const QVariant &value) const
+{
+    return DISCOVERY_STATE(inRange(row, stateNumberOf(value), DISCOVERY_OFFLINE, DISCOVERY_OFFLINE,
+                                   "discovery_state"));
+}
+
+// A damaged device file can hold any number where an enumeration is stored:
+// such a value reads as the given defined one, with a warning.
+int DeviceDatabaseRowReader::inRange(const QSqlQuery &row, qlonglong value, int highest, int fallback,
+                                     const char *column) const
+{
+    if (value >= 0 && value <= highest)
+        return int(value);
+    QVariant mac;
+    read(row, MacAddress, false, &mac);
+    qWarning() << "Device" << mac.toString() << "has" << column << value << "out of range, read as" << fallback;
+    return fallback;
 }
 
 bool DeviceDatabaseRowReader::read(const QSqlQuery &row, Column column, bool skipNull,
@@ -157,7 +183,7 @@ void DeviceDatabaseRowReader::readCommonColumns(const QSqlQuery &row, bool skipN
     if (read(row, DiscoveryTime, skipNull, &value))
         device->discoveryTime = unsignedOf(value);
     if (read(row, DiscoveryState, skipNull, &value))
-        device->discoveryState = DISCOVERY_STATE(stateOf(value));
+        device->discoveryState = discoveryStateOf(row, value);
     if (read(row, LastIpCommTime, skipNull, &value))
         device->lastIpCommTime = unsignedOf(value);
     if (read(row, NicCount, skipNull, &value))
@@ -168,8 +194,10 @@ void DeviceDatabaseRowReader::readCommonColumns(const QSqlQuery &row, bool skipN
         device->axguiSupport = boolOf(value);
     if (read(row, SecureGwSupport, skipNull, &value))
         device->secureGwSupport = boolOf(value);
-    if (read(row, VekAdvancedNetworkSupport, skipNull, &value))
-        device->vekNetSupport = VEK_NET_SUPPORT(integerOf(value));
+    if (read(row, VekAdvancedNetworkSupport, skipNull, &value)) {
+        device->vekNetSupport = VEK_NET_SUPPORT(inRange(row, integerOf(value), VEK_NET_NOT_SUPPORTED, VEK_NET_UNKNOWN,
+                                                        "vek_advanced_network_support"));
+    }
     if (read(row, DuplicateIpAddress, skipNull, &value))
         device->duplicateIpAddress = boolOf(value);
     if (read(row, FirmwareFileName, skipNull, &value))

@@ -36,6 +36,8 @@ private:
     };
 
     bool read(const QSqlQuery &row, Column column, bool skipNull, QVariant *value) const;
+    DISCOVERY_STATE discoveryStateOf(const QSqlQuery &row, const QVariant &value) const;
+    int inRange(const QSqlQuery &row, qlonglong value, int highest, int fallback, const char *column) const;
     void readCommonColumns(const QSqlQuery &row, bool skipNull, ArdentixDevice *device) const;
 
     QVector<int> m_indexes;

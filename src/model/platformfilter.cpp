@@ -44,6 +44,15 @@ QString filterValue(const QString &contents)
     return value;
 }
 
+QString asciiLowered(QString text)
+{
+    for (QChar &c : text) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return text;
+}
+
 } // namespace
 
 QStringList readPlatformFilter(const QString &fileName)
@@ -65,4 +74,22 @@ QStringList readPlatformFilter(const QString &fileName)
         return noFilter;
     }
     return filterValue(contents).split(QLatin1Char(';'), Qt::KeepEmptyParts);
+}
+
+PlatformNameMatcher::PlatformNameMatcher(const QStringList &parts)
+{
+    m_parts.reserve(parts.size());
+    for (const QString &part : parts)
+        m_parts.append(asciiLowered(part));
+    m_parts.removeDuplicates();
+}
+
+bool PlatformNameMatcher::matches(const QString &platformName) const
+{
+    const QString name = asciiLowered(platformName);
+    for (const QString &part : m_parts) {
+        if (name.contains(part))
+            return true;
+    }
+    return false;
 }

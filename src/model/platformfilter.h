@@ -12,4 +12,19 @@
 // unquoted ';' as the start of a comment and would keep only the first part.
 QStringList readPlatformFilter(const QString &fileName);
 
+// Whether a platform name contains one of the filter's parts, literally, the
+// case of ASCII letters aside (as SQL's LIKE compares). Matching here rather
+// than in the statement lets a filter of any length apply: SQLite limits how
+// many terms one statement can hold.
+class PlatformNameMatcher
+{
+public:
+    explicit PlatformNameMatcher(const QStringList &parts);
+
+    bool matches(const QString &platformName) const;
+
+private:
+    QStringList m_parts;   // ASCII letters in lower case
+};
+
 #endif // PLATFORMFILTER_H

@@ -1,5 +1,6 @@
 #include "userdeviceaddress.h"
 
+#include <QNetworkInterface>
 #include <QStringList>
 
 QHostAddress parseUserDeviceAddress(const QString &text)
@@ -20,4 +21,9 @@ QHostAddress parseUserDeviceAddress(const QString &text)
         address = (address << 8) | number;
     }
     return QHostAddress(address);
+}
+
+bool isOwnAddress(const QHostAddress &address)
+{
+    return address.isLoopback() || QNetworkInterface::allAddresses().contains(address);
 }

@@ -10,4 +10,7 @@
 // IPv6 included, gives a null address.
 QHostAddress parseUserDeviceAddress(const QString &text);
 
+// An address of this PC: one of its adapters' or any loopback address.
+bool isOwnAddress(const QHostAddress &address);
+
 #endif // USERDEVICEADDRESS_H

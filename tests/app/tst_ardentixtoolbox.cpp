@@ -1,8 +1,11 @@
 #include "app/ardentixtoolbox.h"
+#include "app/axdebugmessagehandler.h"
+#include "app/messagerouting.h"
 
 #include "comm/axcomm.h"
 #include "model/axsignalobject.h"
 #include "model/devicedatabase.h"
+#include "platform/processcount.h"
 #include "ui/main/axtmainwindow.h"
 #include "ui/tool/helpwidget.h"
 #include "ui/tool/systemsettingswidget.h"
@@ -14,6 +17,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -40,13 +44,18 @@ private slots:
     void profileChangeReappliesThePingAndTimeouts();
     void uncreatableWorkingDirectoryIsShown();
     void setupOpensOneSettingsWindow();
-    void closingTheMainWindowWithSettingsOpenIsSafe();
+    void addressesOfNoNewDeviceAreRefused();
+    void fileThatCannotBeReadIsShown();
+    void normalStartKeepsTheConsoleQuiet();
+    void closingTheMainWindowEndsTheProgram();
 
 private:
     void storeQuickProfile() const { m_bed->storeProfile("Quick", {{"ping_interval", 200}}); }
     static AXTMainWindow *mainWindow() { return ToolboxTestBed::mainWindow(); }
     DeviceDatabase *store() const { return m_bed->store(); }
     int pingsSeen() const;
+    void waitUntilListedOnline() const;
+    QString refusalOf(const QString &typed);
 
     std::unique_ptr<ToolboxTestBed> m_bed;
 };
@@ -324,29 +333,132 @@ void tst_ArdentixToolbox::setupOpensOneSettingsWindow()
     QCOMPARE(settingsWindows().size(), 1);
 }
 
-void tst_ArdentixToolbox::closingTheMainWindowWithSettingsOpenIsSafe()
+void tst_ArdentixToolbox::waitUntilListedOnline() const
 {
-    storeQuickProfile();
+    const auto *table = mainWindow()->findChild<QTableView *>("deviceTableView");
+    QTRY_VERIFY_WITH_TIMEOUT(table->model()->rowCount() == 1
+                                     && table->model()->index(0, 0).data(AXTMainWindow::DiscoveryStateRole).toInt()
+                                                != DISCOVERY_OFFLINE,
+                             8000);
+}
+
+// Types the address into the header's dialog; the box that refuses it, as "title|text".
+QString tst_ArdentixToolbox::refusalOf(const QString &typed)
+{
+    QString refusal;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *dialog = qobject_cast<QInputDialog *>(modal)) {
+            dialog->setTextValue(typed);
+            dialog->accept();
+        } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            refusal = box->windowTitle() + '|' + box->text();
+            box->accept();
+        }
+    });
+    poll.start(10);
+    QMetaObject::invokeMethod(mainWindow(), "onDeviceTableViewHeaderClicked", Q_ARG(int, 2));
+    return refusal;
+}
+
+void tst_ArdentixToolbox::addressesOfNoNewDeviceAreRefused()
+{
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100", "--title", "Boiler %1"}));
+    m_bed->start(RUN_MODE(0));
+    waitUntilListedOnline();
+    QSignalSpy added(mainWindow(), &AXTMainWindow::userDeviceAdded);
+
+    QCOMPARE(refusalOf("10.77.0.100"),
+             QStringLiteral("Device Already Listed|The device at 10.77.0.100 (Boiler 0) is already online in the list."));
+    QCOMPARE(refusalOf("0.0.0.0"), QStringLiteral("Invalid Address|0.0.0.0 is not the address of a device."));
+    QCOMPARE(refusalOf(m_bed->toolboxAddress()),
+             "Invalid Address|" + m_bed->toolboxAddress() + " is an address of this PC, not of a device.");
+    QCOMPARE(added.size(), 0);
+    QTest::qWait(1100);   // a maintenance pass
+    QCOMPARE(mainWindow()->findChild<QTableView *>("deviceTableView")->model()->rowCount(), 1);
+}
+
+// The communications manager can't read a file it is to send: the main window says
+// so without stopping.
+void tst_ArdentixToolbox::fileThatCannotBeReadIsShown()
+{
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-mac", "02:A0:00:00:00:07", "--base-ip", "10.77.0.100"}));
+    m_bed->start(RUN_MODE(0));
+    waitUntilListedOnline();
+    const ArdentixDevice device = store()->readDeviceByMac("02:A0:00:00:00:07");
+    QVERIFY(device.vekConnectivity && !device.jsonSupport);
+
+    const QString missing = m_bed->sandbox().filePath("missing.cfg");
+    m_bed->toolbox()->findChild<AxComm *>()->sendFileRequest({missing}, {"missing.cfg"}, device);
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY((box = mainWindow()->findChild<QMessageBox *>()));
+    QVERIFY(box->isVisible() && !box->isModal());
+    QCOMPARE(box->icon(), QMessageBox::Critical);
+    QCOMPARE(box->windowTitle(), QStringLiteral("Error reading file!"));
+    QCOMPARE(box->text(), " Could not open file: " + missing);
+}
+
+// The real program started as a user would, in this test's namespace, without the
+// welcome window: its console carries no debug message, and never a bare number.
+void tst_ArdentixToolbox::normalStartKeepsTheConsoleQuiet()
+{
+    if (countProcessesNamed("ArdentixToolbox") > 0)
+        QSKIP("another Ardentix Toolbox is running on this machine; this test needs it to be the only one");
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
+    QSettings(QStringLiteral("Ardentix"), QStringLiteral("Toolbox")).setValue("show_splash", false);
+    QProcess toolbox;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("AX_CLOUD_HOST", m_bed->gatewayAddress() + ":1");   // refused at once
+    toolbox.setProcessEnvironment(environment);
+    toolbox.setWorkingDirectory(m_bed->sandbox().path());
+    toolbox.start(QStringLiteral(AX_BINARY_DIR "/run/ArdentixToolbox"), {});
+    QVERIFY2(toolbox.waitForStarted(), qPrintable(toolbox.errorString()));
+    // Past the store's start and the first check of the cloud host.
+    QVERIFY(!toolbox.waitForFinished(4500));
+    toolbox.terminate();
+    QVERIFY(toolbox.waitForFinished(10000));
+
+    const QString console = QString::fromLocal8Bit(toolbox.readAllStandardOutput() + toolbox.readAllStandardError());
+    for (const QString &line : console.split('\n', Qt::SkipEmptyParts)) {
+        QVERIFY2(!QRegularExpression("^\\s*\\d+\\s*$").match(line).hasMatch(), qPrintable(line));
+        for (const char *debug : {"DB opened", "Table created", "Connection ID", "DNS Lookup error", "Start listening"})
+            QVERIFY2(!line.contains(QLatin1String(debug)), qPrintable(line));
+    }
+}
+
+// The event loop runs as in the program and ends on its own once the main window
+// has closed, with the settings and the debug message windows open.
+void tst_ArdentixToolbox::closingTheMainWindowEndsTheProgram()
+{
     QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
     m_bed->start(RUN_MODE_FORCED_PING);
     QPointer<AXTMainWindow> window = mainWindow();
     QTest::mouseClick(window->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
-    SystemSettingsWidget *settings = nullptr;
+    SystemSettingsWidget *found = nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets())
-        settings = settings ? settings : qobject_cast<SystemSettingsWidget *>(widget);
+        found = found ? found : qobject_cast<SystemSettingsWidget *>(widget);
+    QPointer<SystemSettingsWidget> settings = found;
     QVERIFY(settings);
+    QPointer<AxDebugMessageHandler> debugWindow = openDebugWindow();
 
-    // The settings window keeps the program running after the main window has gone.
-    window->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTimer::singleShot(0, window, &QWidget::close);
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(10000);
+    const int result = QCoreApplication::exec();
+    const bool debugWindowShown = debugWindow && debugWindow->isVisible();
+    closeMessageSinks();
+    QCOMPARE(result, 0);
     QVERIFY(!window);
+    QVERIFY(!debugWindowShown);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!settings);
 
-    // A profile change re-applies the timers, which also suspend the main window's marks.
-    auto *profiles = settings->findChild<QComboBox *>("configListComboBox");
-    QTest::keyClick(profiles, Qt::Key_Down);
-    QCOMPARE(profiles->currentText(), QStringLiteral("Quick"));
-    QTest::qWait(200);
-    QVERIFY(settings->isVisible());
+    // What still runs until the controller goes never reaches the gone window.
+    m_bed->toolbox()->update_timers(CONFIG_SETTINGS());
 }
 
 QTEST_MAIN(tst_ArdentixToolbox)

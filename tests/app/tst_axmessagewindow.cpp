@@ -1,4 +1,5 @@
 #include "app/axmessagewindow.h"
+#include "app/messagewindowlimit.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -53,6 +54,7 @@ private slots:
 
     void firstMessageOpensTheWindowWithEachLevel();
     void workerThreadMessageReachesTheWindow();
+    void oldestLinesGoBeyondTheLimit();
     void fatalMessagePrintsAndEndsTheProcess();
 
 private:
@@ -82,6 +84,18 @@ void tst_AXMessageWindow::workerThreadMessageReachesTheWindow()
     QVERIFY(worker->wait(5000));
     QTRY_COMPARE(shownLines().value(4), QStringLiteral("WARNING--> from the capture thread"));
     QCOMPARE(messageWindows().size(), 1);
+}
+
+void tst_AXMessageWindow::oldestLinesGoBeyondTheLimit()
+{
+    AXMessageWindow window;
+    const int total = MessageWindowLineLimit + 5;
+    for (int i = 0; i < total; ++i)
+        window.messageOutput(QtDebugMsg, QString::number(i));
+    const QStringList lines = window.findChild<QTextEdit *>("textEdit")->toPlainText().split('\n');
+    QCOMPARE(lines.size(), MessageWindowLineLimit);
+    QCOMPARE(lines.first(), QStringLiteral("> 5"));
+    QCOMPARE(lines.last(), QStringLiteral("> %1").arg(total - 1));
 }
 
 void tst_AXMessageWindow::fatalMessagePrintsAndEndsTheProcess()

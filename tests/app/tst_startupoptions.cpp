@@ -1,5 +1,6 @@
 #include "app/axdebugmessagehandler.h"
 #include "app/messagerouting.h"
+#include "app/messagewindowlimit.h"
 #include "app/startupoptions.h"
 
 #include "testsandbox.h"
@@ -41,6 +42,7 @@ private slots:
     void logFileThenDebugWindow();
     void repeatedDebugWindowFeedsOnlyTheNewest();
     void debugWindowShowsOnlyDebugMessages();
+    void debugWindowKeepsTheNewestLines();
     void logLineAndFileName();
     void logFileTruncatesAnEarlierLog();
     void unopenableLogFileKeepsTheOutput();
@@ -212,6 +214,18 @@ void tst_StartupOptions::debugWindowShowsOnlyDebugMessages()
     qWarning("printed, not shown");
     qCritical("printed too");
     QCOMPARE(windowParagraphs(window), QStringList{"shown"});
+}
+
+void tst_StartupOptions::debugWindowKeepsTheNewestLines()
+{
+    AxDebugMessageHandler window;
+    const int total = MessageWindowLineLimit + 5;
+    for (int i = 0; i < total; ++i)
+        window.message(QtDebugMsg, QString::number(i));
+    const QStringList lines = windowParagraphs(&window);
+    QCOMPARE(lines.size(), MessageWindowLineLimit);
+    QCOMPARE(lines.first(), QStringLiteral("5"));
+    QCOMPARE(lines.last(), QString::number(total - 1));
 }
 
 void tst_StartupOptions::logLineAndFileName()

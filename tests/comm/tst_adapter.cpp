@@ -9,6 +9,7 @@ class TestAdapter : public QObject
 private slots:
     void fieldsAndByteOrders();
     void deviceListKeepsOneEntryPerMac();
+    void deviceListIsBounded();
     void shortMacTextLeavesBytesZero();
     void subnetTest_data();
     void subnetTest();
@@ -49,6 +50,25 @@ void TestAdapter::deviceListKeepsOneEntryPerMac()
     QCOMPARE(adapter.deviceMacs().size(), 2);
     adapter.removeDevice("AA:BB:CC:DD:EE:01");
     QCOMPARE(adapter.deviceMacs(), QStringList({"AA:BB:CC:DD:EE:02"}));
+}
+
+void TestAdapter::deviceListIsBounded()
+{
+    Adapter adapter(QHostAddress("10.0.0.1"), QHostAddress("255.0.0.0"), "eth0", "", "02:00:00:00:00:01");
+    const auto mac = [](int n) { return QString::asprintf("02:AA:00:00:%02X:%02X", n >> 8, n & 0xFF); };
+    for (int n = 0; n < Adapter::MaxDevices; ++n)
+        adapter.addDevice(mac(n));
+    QVERIFY(adapter.hasDevice(mac(0)) && adapter.hasDevice(mac(Adapter::MaxDevices - 1)));
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Device list of adapter .* full"));
+    adapter.addDevice(mac(Adapter::MaxDevices));
+    adapter.addDevice(mac(Adapter::MaxDevices + 1));   // reported once
+    QVERIFY(!adapter.hasDevice(mac(Adapter::MaxDevices)));
+    QCOMPARE(adapter.deviceMacs().size(), Adapter::MaxDevices);
+
+    adapter.removeDevice(mac(0));
+    adapter.addDevice(mac(Adapter::MaxDevices));
+    QVERIFY(adapter.hasDevice(mac(Adapter::MaxDevices)));
 }
 
 void TestAdapter::shortMacTextLeavesBytesZero()

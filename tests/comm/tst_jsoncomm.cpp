@@ -25,6 +25,7 @@ private slots:
     void cleanup();
 
     void requestIdsAndEnvelope();
+    void credentialsGoOnlyToTheDeviceItself_data();
     void credentialsGoOnlyToTheDeviceItself();
     void commandParameters();
     void commandGuards();
@@ -154,10 +155,18 @@ void TestJsonComm::requestIdsAndEnvelope()
     QVERIFY2(envelope.match(QString::fromUtf8(status.body)).hasMatch(), status.body.constData());
 }
 
+void TestJsonComm::credentialsGoOnlyToTheDeviceItself_data()
+{
+    QTest::addColumn<bool>("sameAddress");
+    QTest::newRow("another host") << false;
+    QTest::newRow("another port of the device address") << true;
+}
+
 void TestJsonComm::credentialsGoOnlyToTheDeviceItself()
 {
+    QFETCH(bool, sameAddress);
     CannedHttpServer elsewhere;
-    QVERIFY(elsewhere.listen(QHostAddress::LocalHost));
+    QVERIFY(elsewhere.listen(sameAddress ? address : QHostAddress(QHostAddress::LocalHost)));
     device.setAnswer("/json-rpc.jsn", {200, kSuccess, {}, 0});
     device.setAnswer("/appHost/webServerSecurityConfigured",
                      {302, {}, "Location: " + elsewhere.url("/security").toUtf8() + "\r\n", 0});
@@ -177,7 +186,7 @@ void TestJsonComm::credentialsGoOnlyToTheDeviceItself()
     QCOMPARE(device.received.at(0).header("authorization"),
              "Basic " + QByteArray("admin:s3cret:x").toBase64());
     QVERIFY(device.received.at(1).header("authorization").isEmpty());
-    // The redirect led to another host: it got the request, not the credentials.
+    // The redirect led elsewhere: it got the request, not the credentials.
     QCOMPARE(elsewhere.received.size(), 1);
     QVERIFY(elsewhere.received.at(0).header("authorization").isEmpty());
     QCOMPARE(security.at(0).at(1).value<SECURITY_STATUS>(), SECURITY_DISABLED);

@@ -20,6 +20,7 @@ private slots:
     void cleanup() { m_bed.reset(); }
 
     void everyAnsweringDeviceArrivesOncePerReply();
+    void titleOutsideLatin1IsRefused();
     void directedPingReachesOnlyItsTarget();
     void udpSocketPingReachesTheDevice();
     void setIpAndRestartCarryTheirBytes();
@@ -61,7 +62,7 @@ QMap<QString, ArdentixDevice> TestVekDiscovery::byMac(const QSignalSpy &spy)
 void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
 {
     QVERIFY(m_bed->startEmulator({"--devices", "6", "--base-mac", "02:A0:00:00:00:01", "--base-ip", "10.77.0.100",
-                   "--device", "1:platform=101,title=Pump house,firmware=6.16.2,status=0x10,reply=238,version=2",
+                   "--device", "1:platform=101,title=Pumpenhaus Süd,firmware=6.16.2,status=0x10,reply=238,version=2",
                    "--device", "2:silent",
                    "--device", "3:malformed",
                    "--device", "4:late=300,netsupport=0x41F",
@@ -99,7 +100,7 @@ void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
     QVERIFY(!plain.secureGwSupport);
 
     const ArdentixDevice pump = devices.value("02:A0:00:00:00:02");
-    QCOMPARE(described(pump), "10.77.0.101|Pump house|6.16.2|101|" + ArdentixDevice::platformNameForCode(101)
+    QCOMPARE(described(pump), "10.77.0.101|Pumpenhaus Süd|6.16.2|101|" + ArdentixDevice::platformNameForCode(101)
                                   + "|0x10|Test Passed");
     QCOMPARE(pump.nicCount, ArdentixDevice::nicCountForPlatform(101));
     QVERIFY(pump.secureGwSupport);
@@ -124,6 +125,15 @@ void TestVekDiscovery::everyAnsweringDeviceArrivesOncePerReply()
     // A second request brings a second report of each device.
     comm.vekPing();
     QTRY_COMPARE_WITH_TIMEOUT(found.count(), 8, 5000);
+}
+
+// A gateway's title is a Latin-1 field: the emulator refuses a title it could
+// only send with '?' in place of what Latin-1 lacks.
+void TestVekDiscovery::titleOutsideLatin1IsRefused()
+{
+    QString error;
+    QVERIFY(!m_bed->startEmulator({"--title", "Halle \u2713 %1"}, &error));
+    QVERIFY2(error.contains("not Latin-1"), qPrintable(error));
 }
 
 void TestVekDiscovery::directedPingReachesOnlyItsTarget()

@@ -6,6 +6,7 @@
 #include "model/netutils.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
@@ -117,6 +118,7 @@ private slots:
     void hostilePiecesAreNotTaken();
     void mutatedRepliesNeverBreakTheMachine();
     void missingFileFailsAtOnce();
+    void fileOfTheLimitComesWholeALargerOneFails();
     void refusedStartFailsOnce();
     void unansweredCompletionStaysASuccess();
     void timeOutMidwayDropsThePart();
@@ -224,7 +226,7 @@ void TestVekFileGetter::mutatedRepliesNeverBreakTheMachine()
     const QByteArray good = piece(0, pattern(450, 2));
     VekFileGetter getter(60000);
     Probe probe(&getter);
-    openUpload(getter, probe, 0x7FFFFFFF);
+    openUpload(getter, probe, VekFileGetter::MaxFileSize);
     for (int i = 0; i < 5000; ++i) {
         QByteArray reply = good.left(int(random.bounded(good.size() + 1)));
         for (int flips = int(random.bounded(4)); flips >= 0 && !reply.isEmpty(); --flips)
@@ -250,6 +252,29 @@ void TestVekFileGetter::missingFileFailsAtOnce()
     QVERIFY(!getter.isActive());
     QTest::qWait(Step * 2);
     QCOMPARE(probe.results.size(), 1);
+}
+
+void TestVekFileGetter::fileOfTheLimitComesWholeALargerOneFails()
+{
+    VekFileGetter getter(Step);
+    Probe probe(&getter);
+    getter.getFile("huge.bin", source());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("huge.bin.* 8388609 bytes, more than"));
+    QVERIFY(getter.processFrame(VekFrame(frame(sizeReply(VekFileGetter::MaxFileSize + 1)))));
+    QCOMPARE(probe.requests.size(), 1);
+    QCOMPARE(probe.results.size(), 1);
+    QCOMPARE(probe.results.first().at(2).toBool(), false);
+    QVERIFY(!getter.isActive());
+
+    const QByteArray file = pattern(VekFileGetter::MaxFileSize, 3);
+    openUpload(getter, probe, quint32(file.size()));
+    while (probe.lastCommand() == KOV_UPLOAD_SEGMENT) {
+        const auto [offset, length] = probe.lastRequest();
+        QVERIFY(getter.processFrame(VekFrame(frame(piece(offset, file.mid(offset, length))))));
+    }
+    QCOMPARE(probe.results.size(), 2);
+    QVERIFY(probe.results.last().at(1).toByteArray() == file);
+    QCOMPARE(probe.results.last().at(2).toBool(), true);
 }
 
 void TestVekFileGetter::refusedStartFailsOnce()

@@ -30,6 +30,17 @@ bool parseIpv4(const QString &text, QHostAddress *address)
     return true;
 }
 
+// A gateway's identification texts are Latin-1 fields: a text that can't be
+// written so is refused here rather than sent with '?' in its place.
+bool isLatin1(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() > 0xFF)
+            return false;
+    }
+    return true;
+}
+
 QByteArray macPlus(const QByteArray &base, quint32 step)
 {
     QByteArray mac = base;
@@ -112,6 +123,15 @@ bool EmulatorOptions::parse(const QStringList &arguments, QString *error)
     for (const QString &setting : settings) {
         if (!applyDeviceSetting(setting, error))
             return false;
+    }
+    for (const EmulatedDevice &device : std::as_const(devices)) {
+        for (const QString &text : {device.title, device.firmware, device.tag, device.platformName}) {
+            if (!isLatin1(text)) {
+                *error = QStringLiteral("\"%1\" is not Latin-1 text, which is all a gateway's identification "
+                                        "fields hold").arg(text);
+                return false;
+            }
+        }
     }
     return true;
 }

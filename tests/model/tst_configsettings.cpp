@@ -91,6 +91,7 @@ private slots:
 
     void savedProfilesReadBackAtNextStart();
     void storedProfileWithoutName();
+    void profileCountBoundByEntriesHeld();
     void activeProfileAtStart_data();
     void activeProfileAtStart();
     void damagedStoreStillStarts();
@@ -209,6 +210,22 @@ void TestConfigSettings::storedProfileWithoutName()
     QCOMPARE(unnamed.pingInterval, 700);
     QCOMPARE(unnamed.timeoutToLost, 6000);
     QCOMPARE(unnamed.workingPath, QDir::currentPath() + "/Config");
+}
+
+// A count of millions with a few entries held: only those are read, in order, at once.
+void TestConfigSettings::profileCountBoundByEntriesHeld()
+{
+    storeProfiles({{{"settings_profile_name", "Plant A"}}, {{"settings_profile_name", "Plant B"}}}, "Plant C");
+    {
+        QSettings store("Ardentix", "Toolbox");
+        store.setValue("settings_profiles/size", 4000000);
+        store.setValue("settings_profiles/700/settings_profile_name", "Plant C");
+    }
+    MessageLog log;
+    ConfigSettings settings;
+    QCOMPARE(settings.profileNames(), (QStringList{"Default", "Plant A", "Plant B", "Plant C"}));
+    QCOMPARE(settings.activeProfile().profileName, QStringLiteral("Plant C"));
+    QVERIFY(log.contains("name 4000000 profiles and hold 3"));
 }
 
 void TestConfigSettings::activeProfileAtStart_data()

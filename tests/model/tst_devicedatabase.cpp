@@ -2,6 +2,7 @@
 
 #include "tst_devicedatabasesupport.h"
 
+#include "model/platformfilter.h"
 #include "testsandbox.h"
 
 #include <QSignalSpy>
@@ -22,6 +23,7 @@ private slots:
     void nullTextStaysNullAndEmptyStaysEmpty();
     void credentialsReadBackOnlyWhenRequired();
     void quotesAndWildcardsInValuesAreData();
+    void filterFileOfManyNamesApplies();
     void readByMacTellsErrorFromNotFound();
     void answersStampTrafficTimeoutsDoNot();
     void slotKeyedByIpReachesEveryRowOfIt();
@@ -172,6 +174,31 @@ void TestDeviceDatabase::quotesAndWildcardsInValuesAreData()
         QVERIFY2(m_store->readOnlineDevices(filter.first), qPrintable(filter.first.join(';')));
         QVERIFY2(listed.count() == filter.second, qPrintable(filter.first.join(';')));
     }
+}
+
+// SQLite limits the terms of one statement; the filter is not bound by it.
+void TestDeviceDatabase::filterFileOfManyNamesApplies()
+{
+    m_store->addNewDevice(testDevice(QStringLiteral("00:00:00:00:00:01"), QStringLiteral("10.0.0.1")));
+    ArdentixDevice other = testDevice(QStringLiteral("00:00:00:00:00:02"), QStringLiteral("10.0.0.2"));
+    other.devicePlatform = QStringLiteral("Other");
+    m_store->addNewDevice(other);
+
+    QStringList names;
+    for (int i = 0; i < 1999; ++i)
+        names << QStringLiteral("Q%1").arg(i, 4, 10, QLatin1Char('0'));
+    names << QStringLiteral("axt 3");
+    QFile file(QStringLiteral("filter.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[General]\nplatform_name_includes=" + names.join(';').toUtf8() + "\n");
+    file.close();
+    const QStringList filter = readPlatformFilter(file.fileName());
+    QCOMPARE(filter.size(), 2000);
+
+    QSignalSpy listed(m_store.get(), &DeviceDatabase::onlineDeviceUpdate);
+    QVERIFY(m_store->readOnlineDevices(filter));
+    QCOMPARE(listed.count(), 1);
+    QCOMPARE(listed.at(0).at(0).value<ArdentixDevice>().macAddress, QStringLiteral("00:00:00:00:00:01"));
 }
 
 void TestDeviceDatabase::readByMacTellsErrorFromNotFound()

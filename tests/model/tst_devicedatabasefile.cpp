@@ -36,6 +36,7 @@ private slots:
     void rememberedDeviceTakesItsDisplayMacWhenItAnswers();
     void fileOfAnEarlierVersionOpensAndTakesWrites();
     void damagedFileLeavesTheLiveListWorking();
+    void outOfRangeStatesReadAsDefinedOnes();
     void unwritableFileReportsEveryLostWrite();
     void lockedFileIsReportedAndUsedOnceFree();
     void failedWriteKeepsThePlaceholderInTheFile();
@@ -236,6 +237,34 @@ void TestDeviceDatabaseFile::damagedFileLeavesTheLiveListWorking()
     QCOMPARE(listed.count(), 0);
     QCOMPARE(log.count(QtCriticalMsg, QStringLiteral("Device file not usable")), 1);
     QCOMPARE(fileBytes(), garbage);
+}
+
+// A damaged file may hold any number, or text, where a state is stored.
+void TestDeviceDatabaseFile::outOfRangeStatesReadAsDefinedOnes()
+{
+    newStore().reset(); // creates the file table
+    {
+        DeviceFileProbe file;
+        QVERIFY(file.exec(QStringLiteral(
+            "INSERT INTO devices (mac_address, ip_address, discovery_state, vek_advanced_network_support)"
+            " VALUES ('00:CC:00:00:00:01', '10.2.0.1', 7, -5), ('00:CC:00:00:00:02', '10.2.0.2', 'x', 2147483648),"
+            " ('00:CC:00:00:00:03', '10.2.0.3', -1, 1)")));
+    }
+    LoggedMessages log;
+    auto store = newStore();
+    QSignalSpy loaded(store.get(), &DeviceDatabase::onlineDeviceUpdate);
+    store->loadFileDatabase();
+    QCOMPARE(loaded.count(), 3);
+    for (const QList<QVariant> &arguments : std::as_const(loaded)) {
+        const ArdentixDevice device = arguments.at(0).value<ArdentixDevice>();
+        QCOMPARE(device.discoveryState, DISCOVERY_OFFLINE);
+        QCOMPARE(device.vekNetSupport, device.macAddress.endsWith('3') ? VEK_NET_SUPPORTED : VEK_NET_UNKNOWN);
+    }
+    QCOMPARE(log.count(QtWarningMsg, QStringLiteral("out of range")), 5);
+
+    // The live table's security status, read back by every listing.
+    QVERIFY(QSqlQuery(liveDatabaseOf()).exec(QStringLiteral("UPDATE devices SET security_status = 9")));
+    QCOMPARE(store->readDeviceByMac(QStringLiteral("00:CC:00:00:00:01")).securityStatus, SECURITY_DISABLED);
 }
 
 void TestDeviceDatabaseFile::unwritableFileReportsEveryLostWrite()

@@ -34,7 +34,7 @@ private slots:
     void offlineFavouriteComesBackAsNewThenOnline();
     void shortOfflinePeriodSetsOnlineThenOfflineInOnePass();
     void rowWithoutTrafficGoesOfflineSilently();
-    void odditiesAreWrittenBackAsTheyAre();
+    void oddRowsAreWrittenBackSound();
     void switchedOffDeviceGoesOfflineDespiteFailedProbes();
     void oneChangeAmongManyRowsLeavesTheOthers();
     void reprobeAndOwnTimerCoverEveryRow();
@@ -238,12 +238,15 @@ void TestDeviceDatabaseLifeCycle::rowWithoutTrafficGoesOfflineSilently()
     QVERIFY(!rowExists());
 }
 
-void TestDeviceDatabaseLifeCycle::odditiesAreWrittenBackAsTheyAre()
+void TestDeviceDatabaseLifeCycle::oddRowsAreWrittenBackSound()
 {
     storeRow(DISCOVERY_ONLINE, 100, 100);
     QVERIFY(QSqlQuery(liveDatabaseOf()).exec(QStringLiteral("UPDATE devices SET discovery_state = 7")));
+    // A state out of range reads as offline, with a warning; heard lately, the device comes back as new.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("discovery_state 7 out of range"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("discovery_state 7 out of range"));
     m_store->databaseMaintenance();
-    QCOMPARE(int(stateOfRow()), 7);
+    QCOMPARE(stateOfRow(), DISCOVERY_NEW);
 
     // A duplicate address is never stored as reachable, whatever reported it.
     ArdentixDevice duplicate = testDevice(QStringLiteral("00:AA:00:00:00:02"),

@@ -13,7 +13,7 @@ inline QByteArray testPattern(int size, int seed)
 {
     QByteArray bytes(size, Qt::Uninitialized);
     for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 31 + seed * 7 + i / 256) & 0xFF);
+        bytes[i] = char((uint(i) * 31 + uint(seed) * 7 + uint(i) / 256) & 0xFF);   // unsigned: may wrap
     return bytes;
 }
 

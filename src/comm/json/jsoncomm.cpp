@@ -13,7 +13,7 @@
 namespace {
 
 const int kDnsCheckIntervalMs = 3000;
-
+const int kHttpPort = 80;
 
 } // namespace
 
@@ -55,11 +55,16 @@ void JsonComm::prepareRequest(ArdentixDevice device, QNetworkRequest &request)
     // Redirects are followed by the handlers, which check where they lead.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
 
-    // Credentials and certificate leniency belong to the device's own address only.
-    const QHostAddress host(request.url().host());
-    if (device.ipAddress.isNull() || host != device.ipAddress)
+    // Certificate leniency belongs to the device's own address, which may
+    // serve HTTPS too; credentials only to where the device itself is asked,
+    // not to another service a redirect names on that address.
+    const QUrl url = request.url();
+    if (device.ipAddress.isNull() || QHostAddress(url.host()) != device.ipAddress)
         return;
     request.setAttribute(AxNetworkAccessManager::DeviceCertificateAttribute, true);
+    const QUrl own = deviceUrl(device, QString());
+    if (url.scheme() != own.scheme() || url.port(kHttpPort) != own.port(kHttpPort))
+        return;
     if (!device.password.isEmpty() && !device.username.isEmpty()) {
         const QByteArray credentials = (device.username + ':' + device.password).toLocal8Bit();
         request.setRawHeader("Authorization", "Basic " + credentials.toBase64());
@@ -256,8 +261,9 @@ void JsonComm::dnsCheckReplyFinished()
     dnsReply = nullptr;
     disconnect(reply, &QNetworkReply::finished, this, &JsonComm::dnsCheckReplyFinished);
     if (reply->error() != QNetworkReply::NoError) {
-        qDebug() << "DNS Lookup error: " << reply->errorString();
-        qDebug() << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        // One line: a status code alone on a line of its own tells the reader nothing.
+        qDebug() << "DNS Lookup error: " << reply->errorString() << "HTTP status:"
+                 << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         cloudReachable = false;
     } else {
         reply->readAll();

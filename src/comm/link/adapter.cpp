@@ -2,6 +2,7 @@
 
 #include "platform/pcap/pcapdevicename.h"
 
+#include <QDebug>
 #include <QNetworkAddressEntry>
 #include <QNetworkInterface>
 #include <QtEndian>
@@ -100,8 +101,15 @@ void Adapter::parseMac(const QString &text, unsigned char *out)
 
 void Adapter::addDevice(const QString &mac)
 {
-    if (!m_deviceMacs.contains(mac))
-        m_deviceMacs.append(mac);
+    if (m_deviceMacs.size() < MaxDevices) {
+        m_deviceMacs.insert(mac);
+        return;
+    }
+    if (m_deviceMacs.contains(mac) || m_fullReported)
+        return;
+    m_fullReported = true;   // once until there is room again
+    qWarning() << "[VEK] Device list of adapter" << m_name << "full with" << MaxDevices
+               << "devices; more are not recorded:" << mac;
 }
 
 bool Adapter::hasDevice(const QString &mac) const
@@ -111,12 +119,15 @@ bool Adapter::hasDevice(const QString &mac) const
 
 void Adapter::removeDevice(const QString &mac)
 {
-    m_deviceMacs.removeOne(mac);
+    if (m_deviceMacs.remove(mac))
+        m_fullReported = false;
 }
 
 QStringList Adapter::deviceMacs() const
 {
-    return m_deviceMacs;
+    QStringList macs(m_deviceMacs.cbegin(), m_deviceMacs.cend());
+    macs.sort();
+    return macs;
 }
 
 bool isOnAdapterSubnet(const QHostAddress &address, const Adapter &adapter)

@@ -2,6 +2,7 @@
 #define ADAPTER_H
 
 #include <QHostAddress>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -37,10 +38,16 @@ public:
 
     static void parseMac(const QString &text, unsigned char *out);
 
+    // The devices seen through this adapter. Every reply of a new MAC adds
+    // one, so the list is bounded: far more gateways than one network holds,
+    // some 2 MB. A device left out is still reached through the adapter
+    // named in its own record.
+    static constexpr int MaxDevices = 16384;
+
     void addDevice(const QString &mac);
     bool hasDevice(const QString &mac) const;
     void removeDevice(const QString &mac);
-    QStringList deviceMacs() const;
+    QStringList deviceMacs() const;   // sorted
 
 private:
     QHostAddress m_ip;
@@ -49,7 +56,8 @@ private:
     QString m_name;
     unsigned char m_macBytes[6] = {0, 0, 0, 0, 0, 0};
     QString m_macText;
-    QStringList m_deviceMacs;
+    QSet<QString> m_deviceMacs;
+    bool m_fullReported = false;
 };
 
 // Whether the address lies in the adapter's IPv4 subnet.

@@ -191,7 +191,8 @@ void VekComm::processVekPacket(const QByteArray &bytes)
 {
     const VekFrame frame(bytes);
     if (frame.size() <= 50) {
-        qDebug() << "Packet too short";
+        if (shortFrameLog.admit())
+            qDebug() << "Packet too short";
         return;
     }
     if (!frame.isIpv4())
@@ -223,7 +224,7 @@ void VekComm::processVekPacket(const QByteArray &bytes)
 void VekComm::processIamReply(const VekFrame &frame)
 {
     ArdentixDevice device;
-    if (VekIamReply::read(frame, *adapter, replyFilter, device) == VekIamReply::Accepted)
+    if (VekIamReply::read(frame, *adapter, replyFilter, device, &replyLog) == VekIamReply::Accepted)
         emit vekIamReceived(device);
 }
 
@@ -280,5 +281,6 @@ void VekComm::processJsonText(const VekFrame &frame)
     const QString text = QString::fromLatin1(payload.constData(), end < 0 ? payload.size() : end);
     bool ok = false;
     const QVariantMap result = JsonText::parse(text, ok).toMap().value(QStringLiteral("result")).toMap();
-    qDebug() << "[VEK] JSON text from" << frame.sourceIp().toString() << (ok ? "read" : "not readable") << result;
+    if (jsonTextLog.admit())
+        qDebug() << "[VEK] JSON text from" << frame.sourceIp().toString() << (ok ? "read" : "not readable") << result;
 }

@@ -4,6 +4,7 @@
 #include "model/ardentixdevice.h"
 #include "model/axtypes.h"
 #include "comm/link/pcapsender.h"
+#include "comm/link/ratelimitedlog.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -90,6 +91,10 @@ private:
     QHostAddress replyFilter;
     QPointer<AxSignalObject> bus;
     PcapSender sender;   // the capture thread keeps its own handle to itself
+    // Any host on the network can send such frames at will.
+    RateLimitedLog shortFrameLog{QtDebugMsg, QStringLiteral("Packet too short")};
+    RateLimitedLog replyLog{QtDebugMsg, QStringLiteral("[VEK] Identification replies dropped or read as captured")};
+    RateLimitedLog jsonTextLog{QtDebugMsg, QStringLiteral("[VEK] JSON text frames")};
     QList<ArdentixDevice> pendingFlashSize;
     VekFileSender *fileSender;
     VekFileGetter *fileGetter;

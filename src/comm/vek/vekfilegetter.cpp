@@ -68,8 +68,12 @@ bool VekFileGetter::step(const QByteArray &payload)
         if (KovMessage::parseKovValueReply(payload, value, 4, KOV_GET_FILE_SIZE) != KovMessage::Good)
             return false;
         const qint32 size = qFromLittleEndian<qint32>(value);
-        if (size < 0) {
-            qDebug() << "[VEK] Get file error: file size: " << size;
+        if (size < 0 || size > MaxFileSize) {
+            if (size < 0)
+                qDebug() << "[VEK] Get file error: file size: " << size;
+            else
+                qWarning() << "[VEK] Get file error:" << remoteName << "has" << size << "bytes, more than the"
+                           << MaxFileSize << "taken";
             report(false);
             endGet();
             return true;

@@ -23,6 +23,9 @@ class VekFileGetter : public QObject
 public:
     static constexpr int StepTimeoutMs = 6000;
     static constexpr int MaxPiece = 450;
+    // The largest file taken: the device's announced size is held in memory.
+    // As large as the biggest HTTP answer taken, and some 19000 pieces.
+    static constexpr qint32 MaxFileSize = 8 * 1024 * 1024;
 
     explicit VekFileGetter(QObject *parent = nullptr);
     // A shorter wait is for tests that must not sleep for seconds.

@@ -1,6 +1,7 @@
 #include "comm/vek/vekiamreply.h"
 
 #include "comm/link/adapter.h"
+#include "comm/link/ratelimitedlog.h"
 #include "comm/vek/vekframe.h"
 
 #include "model/ardentixdevice.h"
@@ -43,10 +44,13 @@ quint32 platformCode(const VekFrame &frame)
 } // namespace
 
 VekIamReply::Outcome VekIamReply::read(const VekFrame &frame, const Adapter &adapter,
-                                       const QHostAddress &replyFilter, ArdentixDevice &device)
+                                       const QHostAddress &replyFilter, ArdentixDevice &device,
+                                       RateLimitedLog *log)
 {
     const QString problem = rejection(frame);
     if (!problem.isEmpty()) {
+        if (log && !log->admit())
+            return Malformed;
         qDebug() << "[VEK] Identification reply dropped:" << problem << frame.size() << "bytes from"
                  << frame.sourceIp().toString();
         return Malformed;
@@ -58,7 +62,7 @@ VekIamReply::Outcome VekIamReply::read(const VekFrame &frame, const Adapter &ada
     if (!isAddressAccepted(device.ipAddress, replyFilter))
         return FilteredOut;
     // The fields lie at fixed offsets: what was captured is read, whatever the headers claim.
-    if (!frame.lengthsMatchCapture()) {
+    if (!frame.lengthsMatchCapture() && (!log || log->admit())) {
         qDebug() << "[VEK] Identification reply read as captured:" << frame.size() << "bytes, IPv4 length"
                  << frame.ipTotalLength() << "UDP length" << frame.udpLength() << "from"
                  << frame.sourceIp().toString();

@@ -5,6 +5,7 @@
 
 class Adapter;
 class ArdentixDevice;
+class RateLimitedLog;
 class VekFrame;
 
 // Reads a gateway's identification reply into a device record. The frame is
@@ -21,8 +22,10 @@ public:
     static constexpr int ShortFrameSize = 234;   // the shortest reply; 16-bit platform code
     static constexpr int LongFrameSize = 238;    // 32-bit platform code
 
+    // The lines about dropped or odd replies go through the log when one is
+    // given, so that a flood of them cannot flood the log.
     static Outcome read(const VekFrame &frame, const Adapter &adapter, const QHostAddress &replyFilter,
-                        ArdentixDevice &device);
+                        ArdentixDevice &device, RateLimitedLog *log = nullptr);
 };
 
 #endif // VEKIAMREPLY_H

@@ -1,6 +1,7 @@
 #include "axtmainwindow.h"
 #include "ui_axtmainwindow.h"
 
+#include "ui/noticebox.h"
 #include "ui/userdeviceaddress.h"
 #include "model/axsignalobject.h"
 #include "ui/tool/contactwidget.h"
@@ -192,29 +193,62 @@ void AXTMainWindow::onDeviceTableViewHeaderClicked(int section)
     const QString text = QInputDialog::getText(this, tr("Add device by IP address"), tr("Enter device's IP address"),
                                                QLineEdit::Normal, QString(), &accepted,
                                                Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    if (accepted) {
-        const QHostAddress address = parseUserDeviceAddress(text);
-        if (address.isNull()) {
-            QMessageBox::critical(this, tr("Invalid Address"),
-                                  tr("Invalid IP Address Entered") + QStringLiteral("\n\n")
-                                          + tr("Enter an IPv4 address such as 192.168.1.20."));
-        } else {
-            const QString normalised = address.toString();
-            qDebug() << "Add device" << normalised;
-            ArdentixDevice device;
-            device.ipAddress = address;
-            device.setMacString(QStringLiteral("Pending (") + normalised + QLatin1Char(')'));
-            device.configTitle = QStringLiteral("Title Pending (User Device)");
-            device.userDevice = true;
-            device.favorite = true;
-            device.ipConnectivity = false;
-            device.vekConnectivity = false;
-            device.discoveryState = DISCOVERY_OFFLINE;
-            device.discoveryTime = 0;
-            emit userDeviceAdded(device);
-        }
-    }
+    if (accepted)
+        addUserDevice(text);
     ui->deviceTableView->clearFocus();
+}
+
+void AXTMainWindow::addUserDevice(const QString &typed)
+{
+    const QHostAddress address = parseUserDeviceAddress(typed);
+    if (address.isNull()) {
+        QMessageBox::critical(this, tr("Invalid Address"),
+                              tr("Invalid IP Address Entered") + QStringLiteral("\n\n")
+                                      + tr("Enter an IPv4 address such as 192.168.1.20."));
+        return;
+    }
+    const QString normalised = address.toString();
+    // Neither is a gateway: the entry would stay pending for ever.
+    if (address == QHostAddress::AnyIPv4 || isOwnAddress(address)) {
+        QMessageBox::critical(this, tr("Invalid Address"),
+                              address == QHostAddress::AnyIPv4
+                                      ? tr("0.0.0.0 is not the address of a device.")
+                                      : tr("%1 is an address of this PC, not of a device.").arg(normalised));
+        return;
+    }
+    // The answer of a device already listed would never replace the entry, which
+    // would only mark that one device as a duplicate of itself.
+    const int listed = onlineRowAt(normalised);
+    if (listed >= 0) {
+        QMessageBox::critical(this, tr("Device Already Listed"),
+                              tr("The device at %1 (%2) is already online in the list.")
+                                      .arg(normalised, deviceModel->item(listed, TitleColumn)->text()));
+        return;
+    }
+    qDebug() << "Add device" << normalised;
+    ArdentixDevice device;
+    device.ipAddress = address;
+    device.setMacString(QStringLiteral("Pending (") + normalised + QLatin1Char(')'));
+    device.configTitle = QStringLiteral("Title Pending (User Device)");
+    device.userDevice = true;
+    device.favorite = true;
+    device.ipConnectivity = false;
+    device.vekConnectivity = false;
+    device.discoveryState = DISCOVERY_OFFLINE;
+    device.discoveryTime = 0;
+    emit userDeviceAdded(device);
+}
+
+int AXTMainWindow::onlineRowAt(const QString &address) const
+{
+    for (int row = 0; row < deviceModel->rowCount(); ++row) {
+        const QStandardItem *addressItem = deviceModel->item(row, AddressColumn);
+        const QStandardItem *keyItem = deviceModel->item(row, 0);
+        if (addressItem && keyItem && addressItem->text() == address
+            && keyItem->data(DiscoveryStateRole).toInt() != DISCOVERY_OFFLINE)
+            return row;
+    }
+    return -1;
 }
 
 void AXTMainWindow::onDeviceTableViewHeaderPressed(int section)
@@ -240,21 +274,18 @@ void AXTMainWindow::pause_updates_toggle(bool pause)
     isPaused = pause;
 }
 
-// Not modal, so discovery and the table go on while it is up; a second failure
-// while it is shown updates it instead of stacking another box.
 void AXTMainWindow::deviceFileWriteFailed(const QString &reason)
 {
-    if (!deviceFileErrorBox) {
-        deviceFileErrorBox = new QMessageBox(QMessageBox::Critical, tr("Device File Error"),
-                                             tr("Favourites and added devices could not be saved "
-                                                "to the device file; they will not be remembered "
-                                                "at the next start."),
-                                             QMessageBox::Ok, this);
-        deviceFileErrorBox->setAttribute(Qt::WA_DeleteOnClose);
-        deviceFileErrorBox->setModal(false);
-    }
-    deviceFileErrorBox->setInformativeText(reason);
-    deviceFileErrorBox->show();
+    showNotice(deviceFileErrorBox, this, QMessageBox::Critical, tr("Device File Error"),
+               tr("Favourites and added devices could not be saved "
+                  "to the device file; they will not be remembered "
+                  "at the next start."))
+            ->setInformativeText(reason);
+}
+
+void AXTMainWindow::fileSendError(const QString &title, const QString &text)
+{
+    showNotice(fileSendErrorBox, this, QMessageBox::Critical, title, text);
 }
 
 void AXTMainWindow::setOfflineSuspension(bool suspend)

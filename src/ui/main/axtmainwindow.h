@@ -80,6 +80,8 @@ public slots:
     // The device file did not take a favourite or an added device: the star in
     // the table would otherwise claim it is remembered.
     void deviceFileWriteFailed(const QString &reason);
+    // A file to send to a device could not be read.
+    void fileSendError(const QString &title, const QString &text);
 
 protected:
     // Rows coming into sight as the table's viewport grows.
@@ -95,6 +97,9 @@ private:
 
     void setupDeviceTable();
     void setAddDeviceIcon(const QString &path);
+    void addUserDevice(const QString &typed);
+    // The row of a device listed at that address and not offline; -1 for none.
+    int onlineRowAt(const QString &address) const;
     int deviceRow(const QString &key) const;
 
     // Device rows, in axtmainwindowrows.cpp.
@@ -137,6 +142,7 @@ private:
     bool isPaused;
     bool offlineSuspended;
     QPointer<QMessageBox> deviceFileErrorBox;
+    QPointer<QMessageBox> fileSendErrorBox;
 
     // Rows are refreshed every second: found by key without a scan, and their
     // pictures read once.

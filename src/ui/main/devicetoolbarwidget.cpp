@@ -5,6 +5,7 @@
 #include "model/configsettings.h"
 #include "platform/transfertool.h"
 #include "ui/device/devicedebugwidget.h"
+#include "ui/noticebox.h"
 #include "ui/tool/openinbrowser.h"
 
 #include <QContextMenuEvent>
@@ -227,10 +228,15 @@ QString DeviceToolbarWidget::webGuiUrl() const
     }
 }
 
+// A secured device's pages are only served over HTTPS.
+QString DeviceToolbarWidget::pageBase() const
+{
+    return device.secureGwSupport ? webGuiUrl() : QStringLiteral("http://") + deviceIp();
+}
+
 void DeviceToolbarWidget::openWebGui()
 {
-    const QString address = device.secureGwSupport ? webGuiUrl() : QStringLiteral("http://") + deviceIp();
-    openInBrowser(address, profile());
+    openPage(pageBase());
 }
 
 void DeviceToolbarWidget::launchKovnet()
@@ -251,14 +257,22 @@ void DeviceToolbarWidget::launchKovnet()
 
 void DeviceToolbarWidget::openRecoveryPage()
 {
-    openInBrowser(QStringLiteral("http://") + deviceIp() + QStringLiteral("/recovery.cgi"),
-                  profile());
+    openPage(QStringLiteral("http://") + deviceIp() + QStringLiteral("/recovery.cgi"));
 }
 
 void DeviceToolbarWidget::openDiagnosticsPage()
 {
-    openInBrowser(QStringLiteral("http://") + deviceIp() + QStringLiteral("/diagnosticComponent/ui"),
-                  profile());
+    openPage(pageBase() + QStringLiteral("/diagnosticComponent/ui"));
+}
+
+void DeviceToolbarWidget::openPage(const QString &address)
+{
+    if (openInBrowser(address, profile()))
+        return;
+    showNotice(browserErrorBox, window(), QMessageBox::Critical, tr("Web Browser Not Started"),
+               tr("No web browser could be started to open\n%1\n\n"
+                  "Please check the browser in the Toolbox settings (Setup).")
+                       .arg(address));
 }
 
 // The row refreshes every second: a label is only reloaded and repainted for a new picture.

@@ -7,6 +7,8 @@
 #include "ui/axsignalwidget.h"
 #include "ui/runmode.h"
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 
 class QLabel;
@@ -66,6 +68,10 @@ protected:
 private:
     QString deviceIp() const;
     QString webGuiUrl() const;
+    QString pageBase() const;
+    // Opens the address by the profile's browser rule; a browser that does not
+    // start is shown to the user with the address.
+    void openPage(const QString &address);
     void openWebGui();
     void launchKovnet();
     void openRecoveryPage();
@@ -83,6 +89,7 @@ private:
     // The pictures the badge and the lock show; empty for none.
     QString badgeImage;
     QString lockImage;
+    QPointer<QMessageBox> browserErrorBox;
 };
 
 #endif // DEVICETOOLBARWIDGET_H

@@ -16,6 +16,7 @@ private slots:
     void userAbortDuringTheCountDown();
     void watchGivesUpBeforeTheAbort();
     void killedCaptureDoesNotMoveTheNextRun();
+    void abortBeforeAnyResultLeavesNoFolder();
 
 private:
     static ArdentixDevice device();
@@ -152,6 +153,19 @@ void tst_DiagnosticRun::killedCaptureDoesNotMoveTheNextRun()
     QCOMPARE(run.stage(), DIAG_SNAPSHOT_FIRST);
     QCOMPARE(rig->capturePids().size(), 2);
     QVERIFY(DiagnosticsSandbox::processAlive(rig->capturePids().last()));
+}
+
+// Without the capture tool the snapshot never starts; the aborted run's folder
+// holds nothing and goes with it.
+void tst_DiagnosticRun::abortBeforeAnyResultLeavesNoFolder()
+{
+    rig->config.toolsPath = rig->sandbox.filePath("bin");
+    DiagnosticRun run(relay.get(), device());
+    run.start(options(TEST_SNAPSHOT));
+    QCOMPARE(rig->runFolders().size(), 1);
+    run.abortByUser();
+    QCOMPARE(rig->runFolders(), QStringList());
+    QVERIFY(run.folder().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_DiagnosticRun)

@@ -322,7 +322,7 @@ void tst_AXTMainWindow::addDeviceByAddress_data()
     QTest::newRow("blanks around") << "  10.0.0.7 \t" << "10.0.0.7";
     QTest::newRow("leading zeros are decimal") << "192.168.001.020" << "192.168.1.20";
     QTest::newRow("zero padded first part") << "010.000.000.001" << "10.0.0.1";
-    QTest::newRow("loopback") << "127.0.0.1" << "127.0.0.1";
+    QTest::newRow("link-local") << "169.254.10.20" << "169.254.10.20";
 }
 
 void tst_AXTMainWindow::addDeviceByAddress()

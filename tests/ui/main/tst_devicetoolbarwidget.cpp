@@ -57,6 +57,7 @@ private slots:
     void connectOpensTheWebGui_data();
     void connectOpensTheWebGui();
     void namedBrowserGetsTheAddress();
+    void browserThatDoesNotStartIsShown();
     void connectStartsKovnet_data();
     void connectStartsKovnet();
     void connectDoesNothing_data();
@@ -338,6 +339,29 @@ void tst_DeviceToolbarWidget::namedBrowserGetsTheAddress()
     QCOMPARE(m_browser.urls, QStringList({"https://10.77.0.100"}));
 }
 
+void tst_DeviceToolbarWidget::browserThatDoesNotStartIsShown()
+{
+    m_profile.useDefaultBrowser = false;
+    m_profile.browserPath = m_sandbox->filePath("tools/no-such-browser");
+    ArdentixDevice web = device();
+    web.axguiSupport = true;
+    makeToolbar(web);
+    QTest::mouseClick(connectButton(), Qt::LeftButton);
+    // Not modal: the table goes on behind it.
+    auto *box = m_toolbar->findChild<QMessageBox *>();
+    QVERIFY(box && box->isVisible() && !box->isModal());
+    QCOMPARE(box->icon(), QMessageBox::Critical);
+    QCOMPARE(box->windowTitle(), QString("Web Browser Not Started"));
+    QVERIFY2(box->text().contains("\nhttp://10.77.0.100\n"), qPrintable(box->text()));
+
+    // Diagnose tells it in the same box.
+    web.diagSupport = true;
+    m_toolbar->setDevice(web);
+    QTest::mouseClick(diagnoseButton(), Qt::LeftButton);
+    QCOMPARE(m_toolbar->findChildren<QMessageBox *>(), QList<QMessageBox *>({box}));
+    QVERIFY(box->text().contains("http://10.77.0.100/diagnosticComponent/ui"));
+}
+
 void tst_DeviceToolbarWidget::connectStartsKovnet_data()
 {
     QTest::addColumn<bool>("ip");
@@ -422,8 +446,8 @@ void tst_DeviceToolbarWidget::diagnoseOpensTheDiagnosticsPage()
     diag.securityStatus = SECURITY_FULL;
     makeToolbar(diag);
     QTest::mouseClick(diagnoseButton(), Qt::LeftButton);
-    // Never https, whatever the security level.
-    QCOMPARE(m_browser.urls, QStringList({"http://10.77.0.100/diagnosticComponent/ui"}));
+    // A secured device's pages are opened over HTTPS, as Connect opens them.
+    QCOMPARE(m_browser.urls, QStringList({"https://10-77-0-100.gw.securegw.example/diagnosticComponent/ui"}));
 
     diag.diagSupport = false;
     m_toolbar->setDevice(diag);

@@ -10,6 +10,7 @@
 #include "model/axsignalobject.h"
 #include "platform/diagnostictools.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -74,6 +75,8 @@ DiagnosticRun::~DiagnosticRun()
         else
             retireCapture(capture, false);
     }
+    if (runActive)
+        removeEmptyRunFolder();
     if (zipProcess->state() == QProcess::NotRunning)
         zipProcess->deleteLater();
     else
@@ -154,6 +157,8 @@ bool DiagnosticRun::makeRunFolder()
         qDebug() << "Error creating diagnostic path: " << failedPath;
         return false;
     }
+    if (folder != diagnosticFolder)
+        earlierFolder = diagnosticFolder;
     diagnosticFolder = folder;
     return true;
 }
@@ -181,10 +186,12 @@ QProcess *DiagnosticRun::newCapture()
 }
 
 // A killed capture ends later, on its own, and then deletes itself: nothing
-// waits for it, and its end is never read as the end of a later stage.
+// waits for it, and its end is never read as the end of a later stage. One
+// whose end comes only after the event loop has stopped goes with the application.
 void DiagnosticRun::retireCapture(QProcess *capture, bool logKill)
 {
     capture->disconnect(this);
+    capture->setParent(QCoreApplication::instance());
     connect(capture, &QProcess::stateChanged, capture, [capture, logKill](QProcess::ProcessState state) {
         if (state != QProcess::NotRunning)
             return;
@@ -323,7 +330,7 @@ void DiagnosticRun::giveUp(const QString &reason)
 }
 
 // The captures are killed and the fetch stopped: nothing of the run is archived.
-// The folder and what already lies in it stay.
+// What already lies in the folder stays; a folder with nothing in it goes.
 void DiagnosticRun::abortRun()
 {
     diagnosticStage = DIAG_ABORTED;
@@ -338,7 +345,18 @@ void DiagnosticRun::abortRun()
     replaceFileAccess();
     countDownTimer.stop();
     snapStatusTimer.stop();
+    removeEmptyRunFolder();
     emit aborted();
+}
+
+// A run that ended before anything reached its folder leaves no folder behind.
+// Only an empty folder is removed: another run of the same minute may share it.
+void DiagnosticRun::removeEmptyRunFolder()
+{
+    if (diagnosticFolder.isEmpty() || !QDir(diagnosticFolder).isEmpty())
+        return;
+    if (QDir().rmdir(diagnosticFolder))
+        diagnosticFolder = earlierFolder;
 }
 
 // AxFileAccess has no way to drop its queue: a fresh one replaces it, and the

@@ -66,7 +66,8 @@ public:
     // From Start until the run completes or is aborted.
     bool isActive() const { return runActive; }
     DIAGNOSTIC_STAGE stage() const { return diagnosticStage; }
-    // The last run's folder; empty until a run has made one.
+    // The last run's folder; empty until a run has made one. An aborted run that
+    // removed its empty folder gives back the folder of the run before.
     QString folder() const { return diagnosticFolder; }
 
     // Makes the run's folder and takes the first snapshot. Without the folder
@@ -130,6 +131,7 @@ private:
     void startSnapStatusWatch();
     void giveUp(const QString &reason);
     void abortRun();
+    void removeEmptyRunFolder();
     void replaceFileAccess();
     bool onJsonRoute() const;
     QString runFolderName() const;
@@ -145,6 +147,7 @@ private:
     QTimer countDownTimer;
     QTime timeLeft;
     QString diagnosticFolder;
+    QString earlierFolder;
     JsonComm *jsonComm;
     quint32 fileListRequestId;
     QStringList fullFileList;
