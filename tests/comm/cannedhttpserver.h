@@ -22,6 +22,8 @@ public:
         QByteArray body;
         QByteArray extraHeaders; // complete lines, each ending in "\r\n"
         int delayMs = 0;
+        // When given, sent as they stand instead, a few ms apart, then the connection closed.
+        QList<QByteArray> raw = {};
     };
 
     struct Received {
@@ -97,6 +99,10 @@ private:
         QTimer::singleShot(answer.delayMs, socket, [guard, answer] {
             if (!guard)
                 return;
+            if (!answer.raw.isEmpty()) {
+                sendPieces(guard, answer.raw);
+                return;
+            }
             const QByteArray reason = answer.status == 401 ? "Unauthorized"
                                       : answer.status == 404 ? "Not Found"
                                       : answer.status == 302 ? "Found" : "OK";
@@ -105,6 +111,20 @@ private:
                                   + answer.extraHeaders + "Connection: close\r\n\r\n" + answer.body;
             guard->write(response);
             guard->disconnectFromHost();
+        });
+    }
+
+    static void sendPieces(QPointer<QTcpSocket> socket, QList<QByteArray> pieces)
+    {
+        socket->write(pieces.takeFirst());
+        socket->flush();
+        if (pieces.isEmpty()) {
+            socket->disconnectFromHost();
+            return;
+        }
+        QTimer::singleShot(20, socket, [socket, pieces] {
+            if (socket)
+                sendPieces(socket, pieces);
         });
     }
 

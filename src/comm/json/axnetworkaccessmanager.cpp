@@ -1,6 +1,7 @@
 #include "comm/json/axnetworkaccessmanager.h"
 
 #include "comm/json/directaddressproxyfactory.h"
+#include "comm/json/directhttpreply.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -73,8 +74,15 @@ void AxNetworkAccessManager::sendWaiting()
 
 void AxNetworkAccessManager::send(const Waiting &waiting)
 {
-    QNetworkReply *reply = waiting.isPost ? networkManager->post(waiting.request, waiting.body)
-                                          : networkManager->get(waiting.request);
+    QNetworkReply *reply = nullptr;
+    if (DirectHttpReply::handles(waiting.request)) {
+        const auto operation = waiting.isPost ? QNetworkAccessManager::PostOperation
+                                              : QNetworkAccessManager::GetOperation;
+        reply = new DirectHttpReply(operation, waiting.request, waiting.body, kMaxReplyBytes, this);
+    } else {
+        reply = waiting.isPost ? networkManager->post(waiting.request, waiting.body)
+                               : networkManager->get(waiting.request);
+    }
     // Finished, failed or aborted: the next waiting request may go.
     if (!reply->isFinished())
         onTheWire.insert(reply);

@@ -20,6 +20,8 @@ class QNetworkReply;
 // A request's deadline runs from when it is handed over. At most
 // kMaxInFlight requests are on the wire at once; the others wait their turn
 // in the order given, and one still waiting at its deadline times out unsent.
+// Plain http to a device's address goes through DirectHttpReply; the rest
+// (https, named hosts) through the network access manager.
 class AxNetworkAccessManager : public QObject
 {
     Q_OBJECT
