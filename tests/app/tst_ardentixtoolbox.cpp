@@ -11,6 +11,7 @@
 #include "ui/tool/systemsettingswidget.h"
 
 #include "toolboxtestbed.h"
+#include "toplevelwidgets.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -119,9 +120,7 @@ void tst_ArdentixToolbox::everyConnectionIsMade()
     AxComm *comm = m_bed->toolbox()->findChild<AxComm *>();
     QVERIFY(window && db && comm);
     // The root: upstream of the main window's node, which is the help window's upstream.
-    HelpWidget *help = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        help = help ? help : qobject_cast<HelpWidget *>(widget);
+    HelpWidget *help = topLevelWidgetOf<HelpWidget>();
     QVERIFY(help && help->bus && help->bus->upstream);
     AxSignalObject *root = help->bus->upstream->upstream;
     QVERIFY(root);
@@ -249,9 +248,7 @@ void tst_ArdentixToolbox::forcedPingPingsOnlyAfterF5()
 
     // A profile change ends the refresh window at once.
     QTest::mouseClick(window->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
-    SystemSettingsWidget *settings = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        settings = settings ? settings : qobject_cast<SystemSettingsWidget *>(widget);
+    SystemSettingsWidget *settings = topLevelWidgetOf<SystemSettingsWidget>();
     QVERIFY(settings);
     QTest::keyClick(settings->findChild<QComboBox *>("configListComboBox"), Qt::Key_Up);
     QTest::qWait(300);
@@ -274,9 +271,7 @@ void tst_ArdentixToolbox::profileChangeReappliesThePingAndTimeouts()
 
     // Choosing the quick profile in the settings window re-applies the timers.
     QTest::mouseClick(mainWindow()->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
-    SystemSettingsWidget *settings = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        settings = settings ? settings : qobject_cast<SystemSettingsWidget *>(widget);
+    SystemSettingsWidget *settings = topLevelWidgetOf<SystemSettingsWidget>();
     QVERIFY(settings);
     auto *profiles = settings->findChild<QComboBox *>("configListComboBox");
     QTest::keyClick(profiles, Qt::Key_Down);
@@ -296,9 +291,7 @@ void tst_ArdentixToolbox::uncreatableWorkingDirectoryIsShown()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     ArdentixToolbox toolbox;
-    QMessageBox *box = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        box = box ? box : qobject_cast<QMessageBox *>(widget);
+    QMessageBox *box = topLevelWidgetOf<QMessageBox>();
     QVERIFY(box);
     QVERIFY(box->isVisible());
     QCOMPARE(box->windowTitle(), QStringLiteral("Error creating working directory"));
@@ -312,13 +305,7 @@ void tst_ArdentixToolbox::setupOpensOneSettingsWindow()
     QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
     m_bed->start(RUN_MODE_FORCED_PING);
     auto *setup = mainWindow()->findChild<QPushButton *>("setupButton");
-    const auto settingsWindows = [] {
-        QList<SystemSettingsWidget *> windows;
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            if (auto *window = qobject_cast<SystemSettingsWidget *>(widget))
-                windows << window;
-        return windows;
-    };
+    const auto settingsWindows = topLevelWidgetsOf<SystemSettingsWidget>;
     QTest::mouseClick(setup, Qt::LeftButton);
     QTest::mouseClick(setup, Qt::LeftButton);
     QCOMPARE(settingsWindows().size(), 1);
@@ -436,10 +423,7 @@ void tst_ArdentixToolbox::closingTheMainWindowEndsTheProgram()
     m_bed->start(RUN_MODE_FORCED_PING);
     QPointer<AXTMainWindow> window = mainWindow();
     QTest::mouseClick(window->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
-    SystemSettingsWidget *found = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        found = found ? found : qobject_cast<SystemSettingsWidget *>(widget);
-    QPointer<SystemSettingsWidget> settings = found;
+    QPointer<SystemSettingsWidget> settings = topLevelWidgetOf<SystemSettingsWidget>();
     QVERIFY(settings);
     QPointer<AxDebugMessageHandler> debugWindow = openDebugWindow();
 

@@ -8,7 +8,6 @@
 
 #include "model/axmetatypes.h"
 
-#include "gatewaytestbed.h"
 #include "shotsupport.h"
 #include "toolboxbus.h"
 
@@ -51,16 +50,9 @@ int main(int argc, char *argv[])
     const QString folder = shotFolder();
 
     GatewayTestBed bed;
-    const QString reason = bed.setUp();
-    if (!reason.isEmpty()) {
-        std::fprintf(stderr, "shot_configuredevice: %s\n", qPrintable(reason));
+    if (!startShotBed(bed, {"--http", "--platform", "303", "--firmware", "6.16.2", "--device",
+                            "0:name=AX-T303,title=Filter Press"}, "shot_configuredevice"))
         return 1;
-    }
-    if (!bed.startEmulator({"--http", "--platform", "303", "--firmware", "6.16.2", "--device",
-                            "0:name=AX-T303,title=Filter Press"})) {
-        std::fprintf(stderr, "shot_configuredevice: the emulator did not start\n");
-        return 1;
-    }
     ToolboxBus bus;
     ArdentixDevice gateway = bus.discover();
     if (gateway.macAddress.isEmpty()) {

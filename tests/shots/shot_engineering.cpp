@@ -2,7 +2,6 @@
 
 #include "model/axmetatypes.h"
 
-#include "gatewaytestbed.h"
 #include "shotsupport.h"
 
 #include <QApplication>
@@ -19,18 +18,11 @@ int main(int argc, char *argv[])
     const QString folder = shotFolder();
 
     GatewayTestBed bed;
-    const QString reason = bed.setUp();
-    if (!reason.isEmpty()) {
-        QTextStream(stderr) << "shot_engineering: " << reason << Qt::endl;
-        return 1;
-    }
-    if (!bed.startEmulator({"--devices", "3", "--base-mac", "02:A0:00:00:01:00", "--base-ip", "10.77.0.100",
+    if (!startShotBed(bed, {"--devices", "3", "--base-mac", "02:A0:00:00:01:00", "--base-ip", "10.77.0.100",
                             "--device", "0:title=Boiler House,platform=300",
                             "--device", "1:title=Pump Station 2,platform=101",
-                            "--device", "2:title=Filter Press,platform=303"})) {
-        QTextStream(stderr) << "shot_engineering: the emulator did not start" << Qt::endl;
+                            "--device", "2:title=Filter Press,platform=303"}, "shot_engineering"))
         return 1;
-    }
 
     auto *window = new DeveloperWindow;
     window->show();

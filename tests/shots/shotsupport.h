@@ -1,6 +1,8 @@
 #ifndef SHOTSUPPORT_H
 #define SHOTSUPPORT_H
 
+#include "gatewaytestbed.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QTest>
@@ -27,6 +29,19 @@ inline QString shotFolder()
     const QString folder = arguments.size() > 1 ? arguments.at(1) : QStringLiteral("screenshots");
     QDir().mkpath(folder);
     return folder;
+}
+
+// Sets up the namespace pair and starts the emulator in it with the options
+// given; says on stderr why not, under the program's name.
+inline bool startShotBed(GatewayTestBed &bed, const QStringList &emulatorOptions, const char *program)
+{
+    const QString reason = bed.setUp();
+    if (!reason.isEmpty() || !bed.startEmulator(emulatorOptions)) {
+        QTextStream(stderr) << program << ": "
+                            << (reason.isEmpty() ? QStringLiteral("the emulator did not start") : reason) << Qt::endl;
+        return false;
+    }
+    return true;
 }
 
 #endif // SHOTSUPPORT_H

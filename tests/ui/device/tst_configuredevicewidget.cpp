@@ -8,8 +8,9 @@
 #include "model/axmetatypes.h"
 #include "model/axsignalobject.h"
 
-#include "diagnosticsrig.h"   // MessageBoxAnswerer
+#include "messageboxanswerer.h"
 #include "testsandbox.h"
+#include "toplevelwidgets.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -65,12 +66,9 @@ ArdentixDevice tst_ConfigureDeviceWidget::gateway()
 template<typename W>
 QList<W *> tst_ConfigureDeviceWidget::windows()
 {
-    QList<W *> found;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<W *>(widget); window && window->isVisible())
-            found << window;
-    }
-    return found;
+    QList<W *> shown = topLevelWidgetsOf<W>();
+    shown.removeIf([](W *window) { return !window->isVisible(); });
+    return shown;
 }
 
 void tst_ConfigureDeviceWidget::addressFieldsTurnRedAndHoldUpdate()

@@ -6,13 +6,15 @@
 
 #include "model/axmetatypes.h"
 
-#include "diagnosticsrig.h"   // MessageBoxAnswerer
+#include "messageboxanswerer.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QtTest>
 
 class tst_FileTransferWidget : public QObject
 {

@@ -6,6 +6,7 @@
 
 #include "modalanswer.h"
 #include "testsandbox.h"
+#include "toplevelwidgets.h"
 
 #include <QApplication>
 #include <QDir>
@@ -490,12 +491,8 @@ void tst_AXTMainWindow::helpMenuOpensHelpOrContact()
     QCOMPARE(shownAt, helpButton->mapToGlobal(QPoint(0, helpButton->height())));
     QVERIFY(!helpButton->isChecked());
 
-    HelpWidget *help = nullptr;
-    ContactWidget *contact = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        help = help ? help : qobject_cast<HelpWidget *>(widget);
-        contact = contact ? contact : qobject_cast<ContactWidget *>(widget);
-    }
+    HelpWidget *help = topLevelWidgetOf<HelpWidget>();
+    ContactWidget *contact = topLevelWidgetOf<ContactWidget>();
     QVERIFY(help && contact);
     QCOMPARE(help->isVisible(), helpShown);
     QCOMPARE(contact->isVisible(), contactShown);
@@ -523,14 +520,8 @@ void tst_AXTMainWindow::secondInstanceEndsWithExitCodeOne()
 void tst_AXTMainWindow::destructionLetsGoOfItsWindows()
 {
     makeWindow();
-    QPointer<HelpWidget> help;
-    QPointer<ContactWidget> contact;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (!help)
-            help = qobject_cast<HelpWidget *>(widget);
-        if (!contact)
-            contact = qobject_cast<ContactWidget *>(widget);
-    }
+    QPointer<HelpWidget> help = topLevelWidgetOf<HelpWidget>();
+    QPointer<ContactWidget> contact = topLevelWidgetOf<ContactWidget>();
     QVERIFY(help && contact);
     QPointer<QObject> bus = help->bus->upstream.data();
     QVERIFY(bus);

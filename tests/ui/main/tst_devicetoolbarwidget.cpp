@@ -6,6 +6,7 @@
 
 #include "rowtesthelpers.h"
 #include "testsandbox.h"
+#include "toplevelwidgets.h"
 #include "urlrecorder.h"
 
 #include <QContextMenuEvent>
@@ -453,8 +454,7 @@ void tst_DeviceToolbarWidget::diagnoseOpensTheDiagnosticsPage()
     m_toolbar->setDevice(diag);
     QTest::mouseClick(diagnoseButton(), Qt::LeftButton);
     QCOMPARE(m_browser.urls.size(), 1);
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        QVERIFY(!qobject_cast<DeviceDebugWidget *>(widget));
+    QVERIFY(topLevelWidgetsOf<DeviceDebugWidget>().isEmpty());
 }
 
 void tst_DeviceToolbarWidget::diagnoseOpensOneWindowPerClick()
@@ -464,9 +464,8 @@ void tst_DeviceToolbarWidget::diagnoseOpensOneWindowPerClick()
     QTest::mouseClick(diagnoseButton(), Qt::LeftButton);
     QTest::mouseClick(diagnoseButton(), Qt::LeftButton);
     QList<QPointer<DeviceDebugWidget>> windows;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *window = qobject_cast<DeviceDebugWidget *>(widget))
-            windows << window;
+    for (DeviceDebugWidget *window : topLevelWidgetsOf<DeviceDebugWidget>())
+        windows << window;
     QCOMPARE(windows.size(), 2);
     for (const QPointer<DeviceDebugWidget> &window : windows) {
         QVERIFY(window->isVisible());
