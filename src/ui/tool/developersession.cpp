@@ -13,28 +13,24 @@ namespace {
 
 const QHostAddress kBroadcast(QStringLiteral("255.255.255.255"));
 
-// A command must reach one device on the adapter's own link: an address
-// outside its subnet, or the subnet's network or broadcast address, would
-// go elsewhere or to every device at once.
-QString whyNotOneHost(const QHostAddress &address, const Adapter &adapter)
+// A device may sit on any subnet: Set IP is heard by every device on the
+// link and Ping Remote is routed. What no device can ever be is refused, and
+// the selected adapter's directed broadcast would reach every device at once.
+QString whyNoDevice(const QHostAddress &address, const Adapter &adapter)
 {
+    const quint32 ip = address.toIPv4Address();
+    if (ip == 0)
+        return QObject::tr("%1 is the unspecified address, not a device.").arg(address.toString());
+    if (isOwnAddress(address))
+        return QObject::tr("%1 is an address of this PC.").arg(address.toString());
+    if ((ip >> 28) >= 0xE)
+        return QObject::tr("%1 is a group, reserved or broadcast address, not one device.").arg(address.toString());
     const quint32 mask = adapter.netmask();
-    const quint32 ip = address.toIPv4Address();
-    const QString network = adapter.ipString() + QLatin1Char('/') + adapter.netmaskString();
-    if (!isOnAdapterSubnet(address, adapter))
-        return QObject::tr("%1 is not on the network of the selected adapter (%2).").arg(address.toString(), network);
-    // /31 and /32 networks have no network or broadcast address of their own.
-    if (mask < 0xFFFFFFFEu && ((ip & ~mask) == 0 || (ip & ~mask) == ~mask))
-        return QObject::tr("%1 is the network or broadcast address of %2, not one device.")
-            .arg(address.toString(), network);
+    // /31 and /32 networks have no broadcast address of their own.
+    if (mask < 0xFFFFFFFEu && isOnAdapterSubnet(address, adapter) && (ip & ~mask) == ~mask)
+        return QObject::tr("%1 is the broadcast address of %2/%3, not one device.")
+            .arg(address.toString(), adapter.ipString(), adapter.netmaskString());
     return QString();
-}
-
-// An address a device can take: neither unset, nor loopback, nor a group or broadcast address.
-bool isDeviceAddress(const QHostAddress &address)
-{
-    const quint32 ip = address.toIPv4Address();
-    return ip != 0 && (ip >> 24) != 127 && (ip >> 28) < 0xE;
 }
 
 } // namespace
@@ -135,12 +131,12 @@ const Adapter *DeveloperSession::selectedAdapter(int adapterIndex)
     return adapterList->adapter(quint8(adapterIndex));
 }
 
-QHostAddress DeveloperSession::hostOnAdapter(const Adapter &adapter, const QString &field, const QString &text)
+QHostAddress DeveloperSession::deviceAddress(const Adapter &adapter, const QString &field, const QString &text)
 {
     const QHostAddress address = parseUserDeviceAddress(text);
     const QString why = address.isNull()
         ? tr("\"%1\" is not an IPv4 address such as 192.168.1.20.").arg(text)
-        : whyNotOneHost(address, adapter);
+        : whyNoDevice(address, adapter);
     if (why.isEmpty())
         return address;
     refuse(field + QStringLiteral(": ") + why);
@@ -162,12 +158,12 @@ bool DeveloperSession::setIp(int adapterIndex, const QString &currentIp, const Q
     const Adapter *adapter = selectedAdapter(adapterIndex);
     if (!adapter)
         return false;
-    const QHostAddress current = hostOnAdapter(*adapter, tr("Current IP"), currentIp);
+    const QHostAddress current = deviceAddress(*adapter, tr("Current IP"), currentIp);
     if (current.isNull())
         return false;
-    const QHostAddress next = parseUserDeviceAddress(newIp);
-    if (next.isNull() || !isDeviceAddress(next))
-        return refuse(tr("New IP: \"%1\" is not an IPv4 address a device can take.").arg(newIp));
+    const QHostAddress next = deviceAddress(*adapter, tr("New IP"), newIp);
+    if (next.isNull())
+        return false;
 
     VekComm vek(this, nullptr, adapter, kBroadcast);
     emit adapterMessage(QStringLiteral("Set IP "));
@@ -180,7 +176,7 @@ bool DeveloperSession::pingRemote(int adapterIndex, const QString &address)
     const Adapter *adapter = selectedAdapter(adapterIndex);
     if (!adapter)
         return false;
-    const QHostAddress remote = hostOnAdapter(*adapter, tr("Remote IP"), address);
+    const QHostAddress remote = deviceAddress(*adapter, tr("Remote IP"), address);
     if (remote.isNull())
         return false;
     VekComm vek(this, nullptr, adapter, kBroadcast);

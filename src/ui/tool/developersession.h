@@ -88,7 +88,7 @@ private:
     void stopCapture();
     // Each null after refusing.
     const Adapter *selectedAdapter(int adapterIndex);
-    QHostAddress hostOnAdapter(const Adapter &adapter, const QString &field, const QString &text);
+    QHostAddress deviceAddress(const Adapter &adapter, const QString &field, const QString &text);
     bool refuse(const QString &reason);
 
     DeviceDatabase database;   // first made, last gone
