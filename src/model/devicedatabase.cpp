@@ -157,30 +157,36 @@ void DeviceDatabase::loadFileDatabase()
         qCritical().noquote() << "Device file not read:" << m_file.lastError();
         return;
     }
-    for (const ArdentixDevice &device : devices) {
-        updateDeviceOnDefaultDatabase(device);
+    for (ArdentixDevice device : std::as_const(devices)) {
+        arrive(&device, Remembered);
         emit onlineDeviceUpdate(device);
     }
 }
 
 void DeviceDatabase::updateDeviceOnDefaultDatabase(ArdentixDevice device)
 {
+    arrive(&device, Heard);
+}
+
+// On return `device` is the record written to the live list.
+void DeviceDatabase::arrive(ArdentixDevice *device, Arrival arrival)
+{
     if (!m_live.ensureOpen())
         return;
 
-    device.duplicateIpAddress = false;
+    device->duplicateIpAddress = false;
     QList<ArdentixDevice> sharing;
-    if (isDuplicateIp(device, &sharing)) {
+    if (isDuplicateIp(*device, &sharing)) {
         int changed = 0;
         for (ArdentixDevice &other : sharing) {
             other.duplicateIpAddress = true;
             m_live.updateByMac(other, &changed);
         }
-        device.duplicateIpAddress = true;
+        device->duplicateIpAddress = true;
     }
 
     int changed = 0;
-    if (!m_live.updateByMac(device, &changed)) {
+    if (!m_live.updateByMac(*device, &changed)) {
         logUpdateError();
         return;
     }
@@ -189,21 +195,24 @@ void DeviceDatabase::updateDeviceOnDefaultDatabase(ArdentixDevice device)
 
     ReadResult placeholderRead = DeviceNotFound;
     const ArdentixDevice placeholder =
-        readDeviceByMac(placeholderKey(device.ipAddress), &placeholderRead);
+        readDeviceByMac(placeholderKey(device->ipAddress), &placeholderRead);
     if (placeholderRead == ReadFailed)
         return;
     if (placeholderRead == DeviceFound
-        && placeholder.ipAddress.toString() == device.ipAddress.toString()) {
-        replacePlaceholder(placeholder, &device);
+        && placeholder.ipAddress.toString() == device->ipAddress.toString()) {
+        replacePlaceholder(placeholder, device);
+    } else if (arrival == Remembered) {
+        // Until it answers in this run, it is shown as a device that went quiet.
+        setUnheard(device);
     } else {
         const qint64 seenAt = now();
-        device.discoveryTime = quint64(seenAt);
+        device->discoveryTime = quint64(seenAt);
         if (seenAt <= m_createdAtMs + startWindowMs)
-            device.discoveryState = DISCOVERY_ONLINE;
-        else if (!device.userDevice)
-            device.discoveryState = DISCOVERY_NEW;
+            device->discoveryState = DISCOVERY_ONLINE;
+        else if (!device->userDevice)
+            device->discoveryState = DISCOVERY_NEW;
     }
-    addNewDevice(device);
+    addNewDevice(*device);
 }
 
 bool DeviceDatabase::readOnlineDevices(const QStringList &platformFilter)
@@ -489,10 +498,7 @@ void DeviceDatabase::applyStep(ArdentixDevice *device, DeviceDatabaseLifeCycle::
         device->discoveryState = DISCOVERY_ONLINE;
         break;
     case DeviceDatabaseLifeCycle::OnlineNeverHeard:
-        device->discoveryState = DISCOVERY_OFFLINE;
-        device->ipConnectivity = false;
-        device->vekConnectivity = false;
-        device->jsonSupport = false;
+        setUnheard(device);
         break;
     case DeviceDatabaseLifeCycle::OnlineToLost:
         device->discoveryState = DISCOVERY_LOST;
@@ -544,6 +550,14 @@ void DeviceDatabase::reportFileWriteFailure(const QString &what)
     const QString message = what + QStringLiteral(": ") + m_file.lastError();
     qCritical().noquote() << message;
     emit fileDatabaseWriteFailed(message);
+}
+
+void DeviceDatabase::setUnheard(ArdentixDevice *device)
+{
+    device->discoveryState = DISCOVERY_OFFLINE;
+    device->ipConnectivity = false;
+    device->vekConnectivity = false;
+    device->jsonSupport = false;
 }
 
 ArdentixDevice DeviceDatabase::storedOffline(ArdentixDevice device)

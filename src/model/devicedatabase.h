@@ -87,8 +87,11 @@ signals:
 
 private:
     using ColumnValue = DeviceDatabaseLiveTable::ColumnValue;
+    // Heard: reported by the network or the user. Remembered: read from the device file.
+    enum Arrival { Heard, Remembered };
 
     qint64 now() const;
+    void arrive(ArdentixDevice *device, Arrival arrival);
     bool isDuplicateIp(const ArdentixDevice &device, QList<ArdentixDevice> *sharing);
     void replacePlaceholder(const ArdentixDevice &placeholder, ArdentixDevice *device);
     void applyStep(ArdentixDevice *device, DeviceDatabaseLifeCycle::Step step, quint64 now);
@@ -99,6 +102,8 @@ private:
     bool logIfUnread(bool read) const;
     bool removeFromLiveTable(const ColumnValue &key);
     void reportFileWriteFailure(const QString &what);
+    // Offline, with no connectivity and no JSON route: no traffic since it was stored.
+    static void setUnheard(ArdentixDevice *device);
     static ArdentixDevice storedOffline(ArdentixDevice device);
 
     Clock m_clock;

@@ -364,6 +364,12 @@ void tst_ArdentixToolbox::addressesOfNoNewDeviceAreRefused()
     QCOMPARE(added.size(), 0);
     QTest::qWait(1100);   // a maintenance pass
     QCOMPARE(mainWindow()->findChild<QTableView *>("deviceTableView")->model()->rowCount(), 1);
+
+    // An address still waiting for its device's first answer is listed too.
+    QCOMPARE(refusalOf("10.77.0.60"), QString());
+    QCOMPARE(refusalOf("10.77.0.60"), QStringLiteral("Device Already Listed|"
+                                                     "The device at 10.77.0.60 is already in the list, waiting for its first answer."));
+    QCOMPARE(added.size(), 1);
 }
 
 // The communications manager can't read a file it is to send: the main window says

@@ -38,8 +38,9 @@ bool shootRefusal(AXTMainWindow *window, const QString &typed, const QString &fo
 
 } // namespace
 
-// The boxes of the main window: addresses that name no new device, a browser
-// that does not start, and a file to send that can't be read.
+// The boxes of the main window: addresses that name no new device (one listed,
+// one still pending), a browser that does not start, and a file to send that
+// can't be read.
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -66,6 +67,14 @@ int main(int argc, char *argv[])
     QTest::qWait(200);
 
     bool saved = shootRefusal(window, QStringLiteral("10.77.0.100"), folder, QStringLiteral("box-device-listed.png"));
+    ArdentixDevice pending;
+    pending.configTitle = QStringLiteral("Title Pending (User Device)");
+    pending.ipAddress = QHostAddress(QStringLiteral("10.77.0.130"));
+    pending.setMacString(QStringLiteral("Pending (10.77.0.130)"));
+    pending.userDevice = pending.favorite = true;
+    pending.discoveryState = DISCOVERY_OFFLINE;
+    window->AddDeviceToList(pending);
+    saved &= shootRefusal(window, QStringLiteral("10.77.0.130"), folder, QStringLiteral("box-device-pending.png"));
     saved &= shootRefusal(window, QStringLiteral("0.0.0.0"), folder, QStringLiteral("box-no-device-address.png"));
     saved &= shootRefusal(window, QStringLiteral("127.0.0.1"), folder, QStringLiteral("box-own-address.png"));
 

@@ -4,6 +4,7 @@
 #include "ui/noticebox.h"
 #include "ui/userdeviceaddress.h"
 #include "model/axsignalobject.h"
+#include "model/devicedatabase.h"
 #include "ui/tool/contactwidget.h"
 #include "ui/tool/helpwidget.h"
 
@@ -225,10 +226,17 @@ void AXTMainWindow::addUserDevice(const QString &typed)
                                       .arg(normalised, deviceModel->item(listed, TitleColumn)->text()));
         return;
     }
+    const QString key = DeviceDatabase::placeholderKey(address);
+    if (deviceRow(key) >= 0) {
+        QMessageBox::critical(this, tr("Device Already Listed"),
+                              tr("The device at %1 is already in the list, waiting for its first answer.")
+                                      .arg(normalised));
+        return;
+    }
     qDebug() << "Add device" << normalised;
     ArdentixDevice device;
     device.ipAddress = address;
-    device.setMacString(QStringLiteral("Pending (") + normalised + QLatin1Char(')'));
+    device.setMacString(key);
     device.configTitle = QStringLiteral("Title Pending (User Device)");
     device.userDevice = true;
     device.favorite = true;

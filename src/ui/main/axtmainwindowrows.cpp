@@ -5,6 +5,8 @@
 #include "favoritedevicebutton.h"
 #include "userdevicebutton.h"
 
+#include "model/devicedatabase.h"
+
 #include <QDebug>
 #include <QHeaderView>
 #include <QPersistentModelIndex>
@@ -27,6 +29,16 @@ quint32 addressNumber(const ArdentixDevice &device)
 bool showsAlert(const ArdentixDevice &device, RUN_MODE runMode)
 {
     return (runMode & RUN_MODE_ADVANCED) && device.statusText() == QLatin1String("Error");
+}
+
+// The device file keeps no display MAC: until the device answers, the MAC it was
+// stored under stands in. A placeholder's key is no MAC.
+QString shownMac(const ArdentixDevice &device)
+{
+    if (!device.displayMacAddress.isEmpty()
+        || device.macAddress == DeviceDatabase::placeholderKey(device.ipAddress))
+        return device.displayMacAddress;
+    return device.macAddress;
 }
 
 QStandardItem *cellItem(const QString &text, Qt::Alignment alignment)
@@ -90,7 +102,7 @@ void AXTMainWindow::AddDeviceToList(const ArdentixDevice &device)
     deviceModel->setItem(row, AddressColumn, addressItem);
     deviceModel->setItem(row, SpacerColumn, cellItem(QStringLiteral(" "), Qt::Alignment()));
     deviceModel->setItem(row, MacColumn, cellItem(device.macAddress, centred));
-    deviceModel->setItem(row, DisplayMacColumn, cellItem(device.displayMacAddress, centred));
+    deviceModel->setItem(row, DisplayMacColumn, cellItem(shownMac(device), centred));
 
     QStandardItem *keyItem = deviceModel->item(row, 0);
     keyItem->setData(false, DetailsRowRole);
