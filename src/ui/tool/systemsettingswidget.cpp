@@ -43,6 +43,10 @@ SystemSettingsWidget::SystemSettingsWidget(QWidget *parent, ConfigSettings *conf
     , ui(new Ui::SystemSettingsWidget)
     , configSettings(configSettings)
     , runMode(runMode)
+    , chooseExistingDirectory(&QFileDialog::getExistingDirectory)
+    , chooseFile([](QWidget *owner, const QString &caption, const QString &directory, const QString &filter) {
+        return QFileDialog::getOpenFileName(owner, caption, directory, filter);
+    })
     , activeIndex(0)
 {
     ui->setupUi(this);
@@ -73,6 +77,16 @@ SystemSettingsWidget::~SystemSettingsWidget()
 {
     qDebug("Destroying settings widget");
     delete ui;
+}
+
+void SystemSettingsWidget::setDirectoryChooser(const DirectoryChooser &chooser)
+{
+    chooseExistingDirectory = chooser;
+}
+
+void SystemSettingsWidget::setFileChooser(const FileChooser &chooser)
+{
+    chooseFile = chooser;
 }
 
 void SystemSettingsWidget::closeEvent(QCloseEvent *event)
@@ -141,7 +155,7 @@ void SystemSettingsWidget::on_renameSettingButton_clicked()
 QString SystemSettingsWidget::chooseDirectory(const QString &caption, const QString &current,
                                               QFileDialog::Options options)
 {
-    return QFileDialog::getExistingDirectory(this, caption, startDirectory(current), options);
+    return chooseExistingDirectory(this, caption, startDirectory(current), options);
 }
 
 void SystemSettingsWidget::on_changeWorkingDirButton_clicked()
@@ -172,8 +186,8 @@ void SystemSettingsWidget::on_selectBrowserButton_clicked()
     // Programs here carry no extension: the save checks the executable bit instead.
     const QString filter = tr("All files (*)");
 #endif
-    const QString file = QFileDialog::getOpenFileName(this, tr("Select Prefered Browser"),
-                                                      startDirectory(ui->browserPathText->text()), filter);
+    const QString file = chooseFile(this, tr("Select Prefered Browser"), startDirectory(ui->browserPathText->text()),
+                                    filter);
     if (file.isEmpty())
         return;
     ui->browserPathText->setText(QDir::toNativeSeparators(file));

@@ -9,6 +9,8 @@
 #include <QPair>
 #include <QWidget>
 
+#include <functional>
+
 class QCloseEvent;
 class QSpinBox;
 
@@ -26,8 +28,18 @@ class SystemSettingsWidget : public QWidget
     Q_OBJECT
 
 public:
+    // Let the caller pick folders and files without a modal dialog; the arguments
+    // are those of QFileDialog::getExistingDirectory and QFileDialog::getOpenFileName.
+    using DirectoryChooser = std::function<QString(QWidget *parent, const QString &caption,
+                                                   const QString &directory, QFileDialog::Options options)>;
+    using FileChooser = std::function<QString(QWidget *parent, const QString &caption, const QString &directory,
+                                              const QString &filter)>;
+
     SystemSettingsWidget(QWidget *parent, ConfigSettings *configSettings, RUN_MODE runMode);
     ~SystemSettingsWidget() override;
+
+    void setDirectoryChooser(const DirectoryChooser &chooser);
+    void setFileChooser(const FileChooser &chooser);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -66,6 +78,8 @@ private:
     Ui::SystemSettingsWidget *ui;
     ConfigSettings *configSettings;
     RUN_MODE runMode;
+    DirectoryChooser chooseExistingDirectory;
+    FileChooser chooseFile;
     // The combo entry whose profile the form shows.
     int activeIndex;
 };

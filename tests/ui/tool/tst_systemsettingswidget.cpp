@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -232,18 +231,25 @@ void tst_SystemSettingsWidget::createdProfileSavesAndReadsBackAfterRestart()
     QVERIFY(child<QWidget>("saveConfigBuffon")->isEnabled());
     QVERIFY(changed.isEmpty());
 
-    child<QLineEdit>("workDirText")->setText(dir("work"));
-    child<QLineEdit>("toolPathText")->setText(dir("tools"));
+    // Browse answers through the window's choosers, never a real file dialog.
+    QStringList captions;
+    m_window->setDirectoryChooser([&](QWidget *, const QString &caption, const QString &, QFileDialog::Options) {
+        captions << caption;
+        return dir(captions.size() == 1 ? "work" : "tools");
+    });
+    m_window->setFileChooser([&](QWidget *, const QString &caption, const QString &, const QString &) {
+        captions << caption;
+        return browser;
+    });
+    QTest::mouseClick(child<QPushButton>("changeWorkingDirButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("changeToolPathButton"), Qt::LeftButton);
     child<QCheckBox>("defaultBrowserCheckbox")->click();
     QCOMPARE(child<QLineEdit>("browserPathText")->text(), kPlaceholder);
-    answerInTurn({[browser](QWidget *dialog) {
-        auto *files = qobject_cast<QFileDialog *>(dialog);
-        QVERIFY2(files, "the file dialog");
-        QCOMPARE(files->windowTitle(), QStringLiteral("Select Prefered Browser"));
-        files->selectFile(browser);
-        QMetaObject::invokeMethod(files, "accept");
-    }});
     QTest::mouseClick(child<QPushButton>("selectBrowserButton"), Qt::LeftButton);
+    QCOMPARE(captions, (QStringList{"Select the default working directory",
+                                    "Select the directory containging the Ardentix tools", "Select Prefered Browser"}));
+    QCOMPARE(child<QLineEdit>("workDirText")->text(), dir("work"));
+    QCOMPARE(child<QLineEdit>("toolPathText")->text(), dir("tools"));
     QCOMPARE(child<QLineEdit>("browserPathText")->text(), browser);
     child<QSpinBox>("lostTimeSpinbox")->setValue(1200);
     child<QSpinBox>("offlineTimeSpinbox")->setValue(45);
