@@ -288,6 +288,15 @@ void TestConfigSettings::unwritableStoreIsReported()
     QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("could not be saved"));
     QVERIFY(!settings.removeProfile("Plant"));
     QCOMPARE(failed.count(), 2);
+
+    // Made writable again: the next save is told by its own result, and the store
+    // takes what the failed writes left out as well.
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("could not be saved"));
+    QVERIFY(!settings.saveProfile(plantProfile("Plant A", 2000)));
+    QVERIFY(QDir().rmdir(storeFile));
+    QVERIFY(settings.saveProfile(plantProfile("Plant B", 2100)));
+    QCOMPARE(failed.count(), 3);
+    QCOMPARE(ConfigSettings().profileNames(), (QStringList{"Default", "Plant A", "Plant B"}));
 }
 
 void TestConfigSettings::saveReplacesOrAppends()
