@@ -62,13 +62,7 @@ SystemSettingsWidget::SystemSettingsWidget(QWidget *parent, ConfigSettings *conf
         timing.first->setRange(range.minimum, range.maximum);
     }
 
-    const QStringList names = configSettings->profileNames();
-    const CONFIG_SETTINGS active = configSettings->activeProfile();
-    ui->configListComboBox->addItems(names);
-    activeIndex = qMax(0, int(names.indexOf(active.profileName)));
-    ui->configListComboBox->setCurrentIndex(activeIndex);
-    loadConfig(active);
-
+    showActiveProfile();
     ui->welcomStartupCheckBox->setChecked(readShowSplash());
     connect(configSettings, &ConfigSettings::storeWriteFailed, this, &SystemSettingsWidget::showStoreWriteFailure);
 }
@@ -116,6 +110,23 @@ void SystemSettingsWidget::loadConfig(const CONFIG_SETTINGS &config)
     ui->saveConfigBuffon->setEnabled(false);
 }
 
+// The profile list as stored, which drops an entry made here and never saved.
+void SystemSettingsWidget::listStoredProfiles(const QString &shown)
+{
+    const QStringList names = configSettings->profileNames();
+    ui->configListComboBox->clear();
+    ui->configListComboBox->addItems(names);
+    activeIndex = qMax(0, int(names.indexOf(shown)));
+    ui->configListComboBox->setCurrentIndex(activeIndex);
+}
+
+void SystemSettingsWidget::showActiveProfile()
+{
+    const CONFIG_SETTINGS active = configSettings->activeProfile();
+    listStoredProfiles(active.profileName);
+    loadConfig(active);
+}
+
 void SystemSettingsWidget::markUnsaved()
 {
     ui->saveConfigBuffon->setEnabled(true);
@@ -137,12 +148,6 @@ CONFIG_SETTINGS SystemSettingsWidget::newProfile()
     if (!workingPathReady)
         showWorkingDirectoryWarning(this, profile.workingPath);
     return profile;
-}
-
-// The entry shown was made by Create New and is not stored yet.
-bool SystemSettingsWidget::isShownUnsaved() const
-{
-    return !configSettings->profileNames().contains(ui->configListComboBox->itemText(activeIndex));
 }
 
 void SystemSettingsWidget::on_renameSettingButton_clicked()
@@ -204,26 +209,24 @@ void SystemSettingsWidget::on_defaultBrowserCheckbox_toggled(bool checked)
 
 void SystemSettingsWidget::on_createNewConfigButton_clicked()
 {
-    if (ui->saveConfigBuffon->isEnabled() && !prompt_for_save())
-        return;
+    if (ui->saveConfigBuffon->isEnabled()) {
+        if (!prompt_for_save())
+            return;
+        // Saved or discarded, what the form shows now is what the store holds.
+        showActiveProfile();
+    }
     bool accepted = false;
     const QString name = QInputDialog::getText(this, tr("New Configuration"),
                                                tr("Please enter a name for the new configuration"), QLineEdit::Normal,
                                                QStringLiteral("NewConfig"), &accepted);
     if (!accepted)
         return;
-    // Unsaved entries count too: two entries of one name would save into one profile.
-    const bool taken = configSettings->profileNames().contains(name)
-                       || ui->configListComboBox->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
-    if (name.isEmpty() || name == defaultProfileName || taken) {
+    if (name.isEmpty() || name == defaultProfileName || configSettings->profileNames().contains(name)) {
         QMessageBox::critical(this, tr("Invalid Configuration Name"),
                               tr("  Please select a valid, new configuration name. "), QMessageBox::Ok);
         return;
     }
 
-    // At most one entry is unsaved, the one shown: the one left now goes.
-    if (isShownUnsaved())
-        ui->configListComboBox->removeItem(activeIndex);
     CONFIG_SETTINGS profile = newProfile();
     profile.profileName = name;
     ui->configListComboBox->addItem(name);
@@ -306,14 +309,11 @@ void SystemSettingsWidget::on_configListComboBox_textActivated(const QString &te
     }
     ui->saveConfigBuffon->setEnabled(false);
 
-    // Rebuilt from the store, which drops a profile created here and never saved:
-    // picking that one keeps the active profile rather than activating a name of nothing.
-    const QStringList names = configSettings->profileNames();
-    const QString chosen = names.contains(text) ? text : configSettings->activeProfile().profileName;
-    ui->configListComboBox->clear();
-    ui->configListComboBox->addItems(names);
-    activeIndex = int(names.indexOf(chosen));
-    ui->configListComboBox->setCurrentIndex(activeIndex);
+    // Picking a profile made here and never saved keeps the active profile
+    // rather than activating a name of nothing.
+    const QString chosen = configSettings->profileNames().contains(text) ? text
+                                                                         : configSettings->activeProfile().profileName;
+    listStoredProfiles(chosen);
     loadConfig(configSettings->activateProfile(chosen));
 }
 

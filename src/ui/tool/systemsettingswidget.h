@@ -68,10 +68,11 @@ private slots:
 
 private:
     void loadConfig(const CONFIG_SETTINGS &config);
+    void listStoredProfiles(const QString &shown);
+    void showActiveProfile();
     void markUnsaved();
     CONFIG_SETTINGS newProfile();
     bool refuseProfile(const CONFIG_SETTINGS &profile);
-    bool isShownUnsaved() const;
     QString chooseDirectory(const QString &caption, const QString &current, QFileDialog::Options options);
     QList<QPair<QSpinBox *, int CONFIG_SETTINGS::*>> timingFields() const;
 

@@ -66,6 +66,7 @@ private slots:
     void opensOnTheActiveProfile();
     void createdProfileSavesAndReadsBackAfterRestart();
     void newNameMustBeNew();
+    void discardedEditsAndNewProfileAreGone();
     void saveRefusesBadPaths();
     void unsavedEditsAskBeforeSwitching();
     void unsavedNewProfileAsksOnCloseAndNeverReachesTheStore();
@@ -293,15 +294,38 @@ void tst_SystemSettingsWidget::newNameMustBeNew()
         QCOMPARE(profiles->count(), 2);
     }
 
-    // Names differ by case; the one shown but not saved yet is taken too, and the
-    // edits of the shown profile are asked about first.
+    // Names differ by case.
     createProfile("default");
     QCOMPARE(profiles->currentText(), QStringLiteral("default"));
-    createProfile("default", {button(QMessageBox::Discard)}, {button(QMessageBox::Ok)});
-    QCOMPARE(m_boxes.size(), 2);
-    QVERIFY(m_boxes.first().startsWith("Save changes?|"));
-    QVERIFY(m_boxes.last().startsWith("Invalid Configuration Name|"));
     QCOMPARE(profiles->count(), 3);
+}
+
+void tst_SystemSettingsWidget::discardedEditsAndNewProfileAreGone()
+{
+    storePlant("Plant A", 2000);
+    QSettings("Ardentix", "Toolbox").setValue("active_settings_profile", "Plant A");
+    open();
+    auto *profiles = child<QComboBox>("configListComboBox");
+    auto *ping = child<QSpinBox>("pingIntervalSpinBox");
+
+    // A new profile discarded at the next Create New leaves its name free.
+    createProfile("Plant");
+    ping->setValue(700);
+    createProfile("Plant", {button(QMessageBox::Discard)});
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY(m_boxes.takeFirst().startsWith("Save changes?|"));
+    QCOMPARE(profiles->count(), 3);
+    QCOMPARE(profiles->currentText(), QStringLiteral("Plant"));
+    QCOMPARE(ping->value(), 1500);
+
+    // Discarded and no name given: the active profile as stored.
+    ping->setValue(700);
+    answerInTurn({button(QMessageBox::Discard), [](QWidget *dialog) { qobject_cast<QDialog *>(dialog)->reject(); }});
+    QTest::mouseClick(child<QPushButton>("createNewConfigButton"), Qt::LeftButton);
+    QCOMPARE(profiles->count(), 2);
+    QCOMPARE(profiles->currentText(), QStringLiteral("Plant A"));
+    QCOMPARE(ping->value(), 2000);
+    QVERIFY(!child<QWidget>("saveConfigBuffon")->isEnabled());
 }
 
 void tst_SystemSettingsWidget::saveRefusesBadPaths()
