@@ -49,7 +49,10 @@ QString currentDirectory()
     return QDir::fromNativeSeparators(QDir::currentPath());
 }
 
-CONFIG_SETTINGS withTimingsInRange(CONFIG_SETTINGS config)
+// Each timing within its range, and the lost timeout longer than the ping
+// interval: a shorter one marks every healthy device lost between two pings.
+// The longest ping interval lies well inside the lost timeout's range.
+CONFIG_SETTINGS withSoundTimings(CONFIG_SETTINGS config)
 {
     for (const TimingField &range : timingFields) {
         int &value = config.*range.field;
@@ -58,6 +61,12 @@ CONFIG_SETTINGS withTimingsInRange(CONFIG_SETTINGS config)
             qWarning() << "Settings value" << range.key << "out of range, limited from" << value << "to" << bounded;
             value = bounded;
         }
+    }
+    const int leastLostTimeout = config.pingInterval + 1;
+    if (config.timeoutToLost < leastLostTimeout) {
+        qWarning() << "Settings value timeout_to_lost of" << config.timeoutToLost
+                   << "is not longer than ping_interval, raised to" << leastLostTimeout;
+        config.timeoutToLost = leastLostTimeout;
     }
     return config;
 }
@@ -186,7 +195,7 @@ void ConfigSettings::selectProfile(const QString &name)
 
 bool ConfigSettings::saveProfile(const CONFIG_SETTINGS &config)
 {
-    const CONFIG_SETTINGS saved = withTimingsInRange(config);
+    const CONFIG_SETTINGS saved = withSoundTimings(config);
     const int index = indexOfStored(saved.profileName);
     if (index > 0)
         profiles[index] = saved;
@@ -287,7 +296,7 @@ CONFIG_SETTINGS ConfigSettings::readStoredProfile(const QSettings &store) const
         config.*range.field = readTiming(store, QLatin1String(range.key), config.*range.field,
                                          range.minimum, range.maximum);
     }
-    return config;
+    return withSoundTimings(config);
 }
 
 int ConfigSettings::readTiming(const QSettings &store, const QString &key, int fallback, int minimum, int maximum)

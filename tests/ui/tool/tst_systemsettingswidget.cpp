@@ -67,7 +67,7 @@ private slots:
     void createdProfileSavesAndReadsBackAfterRestart();
     void newNameMustBeNew();
     void discardedEditsAndNewProfileAreGone();
-    void saveRefusesBadPaths();
+    void saveRefusesBadPathsAndTimings();
     void unsavedEditsAskBeforeSwitching();
     void unsavedNewProfileAsksOnCloseAndNeverReachesTheStore();
     void removingTheLastShowsThePrevious();
@@ -328,7 +328,7 @@ void tst_SystemSettingsWidget::discardedEditsAndNewProfileAreGone()
     QVERIFY(!child<QWidget>("saveConfigBuffon")->isEnabled());
 }
 
-void tst_SystemSettingsWidget::saveRefusesBadPaths()
+void tst_SystemSettingsWidget::saveRefusesBadPathsAndTimings()
 {
     open();
     createProfile("Plant");
@@ -355,6 +355,11 @@ void tst_SystemSettingsWidget::saveRefusesBadPaths()
     trySave("Invalid Working Directory");
     // An empty working directory is the current one.
     child<QLineEdit>("workDirText")->setText(QString());
+    // Lost between any two pings: every device would flap.
+    child<QSpinBox>("lostTimeSpinbox")->setValue(2000);
+    child<QSpinBox>("pingIntervalSpinBox")->setValue(2000);
+    trySave("Invalid Connection Lost Timeout");
+    child<QSpinBox>("lostTimeSpinbox")->setValue(2001);
     trySave(QString());
     QCOMPARE(storedValue("Plant", "browser_path"), QVariant(QString()));
     QCOMPARE(storedValue("Plant", "working_path"), QVariant(QString()));
