@@ -49,7 +49,10 @@ QString currentDirectory()
     return QDir::fromNativeSeparators(QDir::currentPath());
 }
 
-CONFIG_SETTINGS withTimingsInRange(CONFIG_SETTINGS config)
+// Each timing within its range, and the lost timeout longer than the ping
+// interval: a shorter one marks every healthy device lost between two pings.
+// The longest ping interval lies well inside the lost timeout's range.
+CONFIG_SETTINGS withSoundTimings(CONFIG_SETTINGS config)
 {
     for (const TimingField &range : timingFields) {
         int &value = config.*range.field;
@@ -58,6 +61,12 @@ CONFIG_SETTINGS withTimingsInRange(CONFIG_SETTINGS config)
             qWarning() << "Settings value" << range.key << "out of range, limited from" << value << "to" << bounded;
             value = bounded;
         }
+    }
+    const int leastLostTimeout = config.pingInterval + 1;
+    if (config.timeoutToLost < leastLostTimeout) {
+        qWarning() << "Settings value timeout_to_lost of" << config.timeoutToLost
+                   << "is not longer than ping_interval, raised to" << leastLostTimeout;
+        config.timeoutToLost = leastLostTimeout;
     }
     return config;
 }
@@ -107,20 +116,20 @@ void writeShowSplash(bool show)
 
 ConfigSettings::ConfigSettings(QObject *parent)
     : QObject(parent)
-    , settingsStore(organisationName, applicationName)
     , activeIndex(0)
 {
     registerAxMetaTypes();
-    const QString activeName = settingsStore.value(activeProfileKey, defaultProfileName).toString();
-    if (settingsStore.status() != QSettings::NoError)
-        qWarning() << "The settings store could not be read in full:" << settingsStore.fileName();
+    QSettings store(organisationName, applicationName);
+    const QString activeName = store.value(activeProfileKey, defaultProfileName).toString();
+    if (store.status() != QSettings::NoError)
+        qWarning() << "The settings store could not be read in full:" << store.fileName();
 
     bool workingPathReady = true;
     profiles.append(CONFIG_SETTINGS::newProfile(&workingPathReady));
     if (!workingPathReady)
         uncreatedWorkingPath = profiles.first().workingPath;
     activeConfig = profiles.first();
-    loadStoredProfiles(activeName);
+    loadStoredProfiles(store, activeName);
 }
 
 const CONFIG_SETTINGS *ConfigSettings::currentConfig() const
@@ -169,8 +178,7 @@ CONFIG_SETTINGS ConfigSettings::activateProfile(const QString &name)
     activeConfig = profiles.at(index >= 0 ? index : 0);
     emit config_settings_changed(activeConfig);
 
-    settingsStore.setValue(activeProfileKey, name);
-    syncStore();
+    writeStore([&name](QSettings &store) { store.setValue(activeProfileKey, name); });
     return activeConfig;
 }
 
@@ -179,8 +187,7 @@ void ConfigSettings::selectProfile(const QString &name)
     for (int k = 0; k < profiles.size(); ++k) {
         if (profiles.at(k).profileName == name) {
             makeActive(k);
-            settingsStore.setValue(activeProfileKey, name);
-            syncStore();
+            writeStore([&name](QSettings &store) { store.setValue(activeProfileKey, name); });
             return;
         }
     }
@@ -188,16 +195,15 @@ void ConfigSettings::selectProfile(const QString &name)
 
 bool ConfigSettings::saveProfile(const CONFIG_SETTINGS &config)
 {
-    const CONFIG_SETTINGS saved = withTimingsInRange(config);
+    const CONFIG_SETTINGS saved = withSoundTimings(config);
     const int index = indexOfStored(saved.profileName);
-    if (index > 0) {
+    if (index > 0)
         profiles[index] = saved;
-        writeProfile(saved, index - 1);
-    } else {
+    else
         profiles.append(saved);
-        writeProfile(saved, profiles.size() - 2);
-    }
-    const bool written = syncStore();
+    // Every profile, not just this one: after a write that failed the store
+    // catches up with the run instead of keeping a gap in its list.
+    const bool written = writeStore([this](QSettings &store) { writeStoredProfiles(store); });
     activeConfig = saved;
     emit config_settings_changed(activeConfig);
     return written;
@@ -210,37 +216,43 @@ bool ConfigSettings::removeProfile(const QString &name)
         profiles.removeAt(index);
     makeActive(0);
 
-    const bool showSplash = settingsStore.value(showSplashKey, true).toBool();
-    settingsStore.clear();
-    settingsStore.setValue(showSplashKey, showSplash);
-    for (int k = 1; k < profiles.size(); ++k)
-        writeProfile(profiles.at(k), k - 1);
-    return syncStore();
+    return writeStore([this](QSettings &store) {
+        const bool showSplash = store.value(showSplashKey, true).toBool();
+        store.clear();
+        store.setValue(showSplashKey, showSplash);
+        writeStoredProfiles(store);
+    });
 }
 
-void ConfigSettings::writeProfile(const CONFIG_SETTINGS &config, int storedIndex)
+void ConfigSettings::writeStoredProfiles(QSettings &store) const
 {
-    settingsStore.beginWriteArray(profilesArray, int(profiles.size()) - 1);
-    settingsStore.setArrayIndex(storedIndex);
-    settingsStore.setValue(browserPathKey, config.browserPath);
-    settingsStore.setValue(nameKey, config.profileName);
+    for (int k = 1; k < profiles.size(); ++k)
+        writeProfile(store, profiles.at(k), k - 1);
+}
+
+void ConfigSettings::writeProfile(QSettings &store, const CONFIG_SETTINGS &config, int storedIndex) const
+{
+    store.beginWriteArray(profilesArray, int(profiles.size()) - 1);
+    store.setArrayIndex(storedIndex);
+    store.setValue(browserPathKey, config.browserPath);
+    store.setValue(nameKey, config.profileName);
     for (const TimingField &range : timingFields)
-        settingsStore.setValue(QLatin1String(range.key), config.*range.field);
-    settingsStore.setValue(toolsPathKey, config.toolsPath);
-    settingsStore.setValue(useDefaultBrowserKey, config.useDefaultBrowser);
-    settingsStore.setValue(workingPathKey, config.workingPath);
-    settingsStore.endArray();
+        store.setValue(QLatin1String(range.key), config.*range.field);
+    store.setValue(toolsPathKey, config.toolsPath);
+    store.setValue(useDefaultBrowserKey, config.useDefaultBrowser);
+    store.setValue(workingPathKey, config.workingPath);
+    store.endArray();
 }
 
 // The stored count is only a claim: a damaged file naming millions of profiles
 // would take seconds and gigabytes to fill in. Only the entries held are read.
-QList<int> ConfigSettings::storedProfileIndices()
+QList<int> ConfigSettings::storedProfileIndices(QSettings &store)
 {
-    const int count = settingsStore.beginReadArray(profilesArray);
-    settingsStore.endArray();
-    settingsStore.beginGroup(profilesArray);
-    const QStringList groups = settingsStore.childGroups();
-    settingsStore.endGroup();
+    const int count = store.beginReadArray(profilesArray);
+    store.endArray();
+    store.beginGroup(profilesArray);
+    const QStringList groups = store.childGroups();
+    store.endGroup();
     QList<int> indices;
     for (const QString &group : groups) {
         bool ok = false;
@@ -255,43 +267,43 @@ QList<int> ConfigSettings::storedProfileIndices()
     return indices;
 }
 
-void ConfigSettings::loadStoredProfiles(const QString &activeName)
+void ConfigSettings::loadStoredProfiles(QSettings &store, const QString &activeName)
 {
-    const QList<int> indices = storedProfileIndices();
-    settingsStore.beginReadArray(profilesArray);
+    const QList<int> indices = storedProfileIndices(store);
+    store.beginReadArray(profilesArray);
     for (const int k : indices) {
-        settingsStore.setArrayIndex(k);
-        profiles.append(readStoredProfile());
+        store.setArrayIndex(k);
+        profiles.append(readStoredProfile(store));
         // A later profile of the same name wins.
         if (profiles.last().profileName == activeName) {
             activeIndex = int(profiles.size()) - 1;
             activeConfig = profiles.last();
         }
     }
-    settingsStore.endArray();
+    store.endArray();
 }
 
-CONFIG_SETTINGS ConfigSettings::readStoredProfile() const
+CONFIG_SETTINGS ConfigSettings::readStoredProfile(const QSettings &store) const
 {
     // Starts from the built-in profile, whose working directory and filter are already in place.
     CONFIG_SETTINGS config = profiles.first();
-    config.profileName = settingsStore.value(nameKey, unnamedProfileName).toString();
-    config.browserPath = settingsStore.value(browserPathKey, config.browserPath).toString();
-    config.toolsPath = settingsStore.value(toolsPathKey, config.toolsPath).toString();
-    config.workingPath = settingsStore.value(workingPathKey, config.workingPath).toString();
-    config.useDefaultBrowser = settingsStore.value(useDefaultBrowserKey, config.useDefaultBrowser).toBool();
+    config.profileName = store.value(nameKey, unnamedProfileName).toString();
+    config.browserPath = store.value(browserPathKey, config.browserPath).toString();
+    config.toolsPath = store.value(toolsPathKey, config.toolsPath).toString();
+    config.workingPath = store.value(workingPathKey, config.workingPath).toString();
+    config.useDefaultBrowser = store.value(useDefaultBrowserKey, config.useDefaultBrowser).toBool();
     for (const TimingField &range : timingFields) {
-        config.*range.field = readTiming(QLatin1String(range.key), config.*range.field,
+        config.*range.field = readTiming(store, QLatin1String(range.key), config.*range.field,
                                          range.minimum, range.maximum);
     }
-    return config;
+    return withSoundTimings(config);
 }
 
-int ConfigSettings::readTiming(const QString &key, int fallback, int minimum, int maximum) const
+int ConfigSettings::readTiming(const QSettings &store, const QString &key, int fallback, int minimum, int maximum)
 {
-    if (!settingsStore.contains(key))
+    if (!store.contains(key))
         return fallback;
-    const QVariant stored = settingsStore.value(key);
+    const QVariant stored = store.value(key);
     bool ok = false;
     const qlonglong value = stored.toLongLong(&ok);
     if (!ok) {
@@ -320,13 +332,17 @@ void ConfigSettings::makeActive(int index)
     emit config_settings_changed(activeConfig);
 }
 
-bool ConfigSettings::syncStore()
+// A store opened for this write alone: QSettings keeps an access error once it
+// has had one, so a store made writable again would fail every later write.
+bool ConfigSettings::writeStore(const std::function<void(QSettings &)> &write)
 {
-    settingsStore.sync();
+    QSettings store(organisationName, applicationName);
+    write(store);
+    store.sync();
     // A format error is sticky from reading; only an access error means the write failed.
-    if (settingsStore.status() != QSettings::AccessError)
+    if (store.status() != QSettings::AccessError)
         return true;
-    qCritical() << "The settings could not be saved to" << settingsStore.fileName();
-    emit storeWriteFailed(settingsStore.fileName());
+    qCritical() << "The settings could not be saved to" << store.fileName();
+    emit storeWriteFailed(store.fileName());
     return false;
 }

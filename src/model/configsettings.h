@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // One settings profile, copied by value.
 struct CONFIG_SETTINGS
 {
@@ -75,24 +77,24 @@ public:
     // is emitted too); the change holds in memory for this run.
     bool saveProfile(const CONFIG_SETTINGS &config);
     bool removeProfile(const QString &name);
-    void writeProfile(const CONFIG_SETTINGS &config, int storedIndex);
 
 signals:
     void config_settings_changed(const CONFIG_SETTINGS &config);
     void storeWriteFailed(const QString &storeFileName);
 
 private:
-    void loadStoredProfiles(const QString &activeName);
-    QList<int> storedProfileIndices();
-    CONFIG_SETTINGS readStoredProfile() const;
-    int readTiming(const QString &key, int fallback, int minimum, int maximum) const;
+    void loadStoredProfiles(QSettings &store, const QString &activeName);
+    static QList<int> storedProfileIndices(QSettings &store);
+    CONFIG_SETTINGS readStoredProfile(const QSettings &store) const;
+    static int readTiming(const QSettings &store, const QString &key, int fallback, int minimum, int maximum);
+    void writeStoredProfiles(QSettings &store) const;
+    void writeProfile(QSettings &store, const CONFIG_SETTINGS &config, int storedIndex) const;
+    bool writeStore(const std::function<void(QSettings &)> &write);
     int indexOfStored(const QString &name) const;
     void makeActive(int index);
-    bool syncStore();
 
     QList<CONFIG_SETTINGS> profiles;
     CONFIG_SETTINGS activeConfig;
-    QSettings settingsStore;
     int activeIndex;
     QString uncreatedWorkingPath;
 };

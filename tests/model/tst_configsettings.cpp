@@ -288,6 +288,15 @@ void TestConfigSettings::unwritableStoreIsReported()
     QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("could not be saved"));
     QVERIFY(!settings.removeProfile("Plant"));
     QCOMPARE(failed.count(), 2);
+
+    // Made writable again: the next save is told by its own result, and the store
+    // takes what the failed writes left out as well.
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("could not be saved"));
+    QVERIFY(!settings.saveProfile(plantProfile("Plant A", 2000)));
+    QVERIFY(QDir().rmdir(storeFile));
+    QVERIFY(settings.saveProfile(plantProfile("Plant B", 2100)));
+    QCOMPARE(failed.count(), 3);
+    QCOMPARE(ConfigSettings().profileNames(), (QStringList{"Default", "Plant A", "Plant B"}));
 }
 
 void TestConfigSettings::saveReplacesOrAppends()
@@ -457,7 +466,9 @@ void TestConfigSettings::timingValuesLimitedOnLoad_data()
     QTest::newRow("ping of 0") << "ping_interval" << "0" << 10 << true;
     QTest::newRow("ping not a number") << "ping_interval" << "fast" << 1500 << true;
     QTest::newRow("ping too slow") << "ping_interval" << "600000" << 10000 << true;
-    QTest::newRow("lost timeout negative") << "timeout_to_lost" << "-5" << 0 << true;
+    // Not longer than the ping interval (1500 by default): raised above it.
+    QTest::newRow("lost timeout negative") << "timeout_to_lost" << "-5" << 1501 << true;
+    QTest::newRow("lost timeout equal to the ping interval") << "timeout_to_lost" << "1500" << 1501 << true;
     QTest::newRow("lost timeout at maximum") << "timeout_to_lost" << "30000" << 30000 << false;
     QTest::newRow("lost timeout too long") << "timeout_to_lost" << "30001" << 30000 << true;
     QTest::newRow("offline period would overflow in ms") << "lost_indicator_period" << "2147484" << 300 << true;

@@ -43,6 +43,10 @@ SystemSettingsWidget::SystemSettingsWidget(QWidget *parent, ConfigSettings *conf
     , ui(new Ui::SystemSettingsWidget)
     , configSettings(configSettings)
     , runMode(runMode)
+    , chooseExistingDirectory(&QFileDialog::getExistingDirectory)
+    , chooseFile([](QWidget *owner, const QString &caption, const QString &directory, const QString &filter) {
+        return QFileDialog::getOpenFileName(owner, caption, directory, filter);
+    })
     , activeIndex(0)
 {
     ui->setupUi(this);
@@ -58,13 +62,7 @@ SystemSettingsWidget::SystemSettingsWidget(QWidget *parent, ConfigSettings *conf
         timing.first->setRange(range.minimum, range.maximum);
     }
 
-    const QStringList names = configSettings->profileNames();
-    const CONFIG_SETTINGS active = configSettings->activeProfile();
-    ui->configListComboBox->addItems(names);
-    activeIndex = qMax(0, int(names.indexOf(active.profileName)));
-    ui->configListComboBox->setCurrentIndex(activeIndex);
-    loadConfig(active);
-
+    showActiveProfile();
     ui->welcomStartupCheckBox->setChecked(readShowSplash());
     connect(configSettings, &ConfigSettings::storeWriteFailed, this, &SystemSettingsWidget::showStoreWriteFailure);
 }
@@ -73,6 +71,16 @@ SystemSettingsWidget::~SystemSettingsWidget()
 {
     qDebug("Destroying settings widget");
     delete ui;
+}
+
+void SystemSettingsWidget::setDirectoryChooser(const DirectoryChooser &chooser)
+{
+    chooseExistingDirectory = chooser;
+}
+
+void SystemSettingsWidget::setFileChooser(const FileChooser &chooser)
+{
+    chooseFile = chooser;
 }
 
 void SystemSettingsWidget::closeEvent(QCloseEvent *event)
@@ -102,6 +110,23 @@ void SystemSettingsWidget::loadConfig(const CONFIG_SETTINGS &config)
     ui->saveConfigBuffon->setEnabled(false);
 }
 
+// The profile list as stored, which drops an entry made here and never saved.
+void SystemSettingsWidget::listStoredProfiles(const QString &shown)
+{
+    const QStringList names = configSettings->profileNames();
+    ui->configListComboBox->clear();
+    ui->configListComboBox->addItems(names);
+    activeIndex = qMax(0, int(names.indexOf(shown)));
+    ui->configListComboBox->setCurrentIndex(activeIndex);
+}
+
+void SystemSettingsWidget::showActiveProfile()
+{
+    const CONFIG_SETTINGS active = configSettings->activeProfile();
+    listStoredProfiles(active.profileName);
+    loadConfig(active);
+}
+
 void SystemSettingsWidget::markUnsaved()
 {
     ui->saveConfigBuffon->setEnabled(true);
@@ -125,12 +150,6 @@ CONFIG_SETTINGS SystemSettingsWidget::newProfile()
     return profile;
 }
 
-// The entry shown was made by Create New and is not stored yet.
-bool SystemSettingsWidget::isShownUnsaved() const
-{
-    return !configSettings->profileNames().contains(ui->configListComboBox->itemText(activeIndex));
-}
-
 void SystemSettingsWidget::on_renameSettingButton_clicked()
 {
     ui->configNameText->setEnabled(true);
@@ -141,7 +160,7 @@ void SystemSettingsWidget::on_renameSettingButton_clicked()
 QString SystemSettingsWidget::chooseDirectory(const QString &caption, const QString &current,
                                               QFileDialog::Options options)
 {
-    return QFileDialog::getExistingDirectory(this, caption, startDirectory(current), options);
+    return chooseExistingDirectory(this, caption, startDirectory(current), options);
 }
 
 void SystemSettingsWidget::on_changeWorkingDirButton_clicked()
@@ -172,8 +191,8 @@ void SystemSettingsWidget::on_selectBrowserButton_clicked()
     // Programs here carry no extension: the save checks the executable bit instead.
     const QString filter = tr("All files (*)");
 #endif
-    const QString file = QFileDialog::getOpenFileName(this, tr("Select Prefered Browser"),
-                                                      startDirectory(ui->browserPathText->text()), filter);
+    const QString file = chooseFile(this, tr("Select Prefered Browser"), startDirectory(ui->browserPathText->text()),
+                                    filter);
     if (file.isEmpty())
         return;
     ui->browserPathText->setText(QDir::toNativeSeparators(file));
@@ -190,26 +209,24 @@ void SystemSettingsWidget::on_defaultBrowserCheckbox_toggled(bool checked)
 
 void SystemSettingsWidget::on_createNewConfigButton_clicked()
 {
-    if (ui->saveConfigBuffon->isEnabled() && !prompt_for_save())
-        return;
+    if (ui->saveConfigBuffon->isEnabled()) {
+        if (!prompt_for_save())
+            return;
+        // Saved or discarded, what the form shows now is what the store holds.
+        showActiveProfile();
+    }
     bool accepted = false;
     const QString name = QInputDialog::getText(this, tr("New Configuration"),
                                                tr("Please enter a name for the new configuration"), QLineEdit::Normal,
                                                QStringLiteral("NewConfig"), &accepted);
     if (!accepted)
         return;
-    // Unsaved entries count too: two entries of one name would save into one profile.
-    const bool taken = configSettings->profileNames().contains(name)
-                       || ui->configListComboBox->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
-    if (name.isEmpty() || name == defaultProfileName || taken) {
+    if (name.isEmpty() || name == defaultProfileName || configSettings->profileNames().contains(name)) {
         QMessageBox::critical(this, tr("Invalid Configuration Name"),
                               tr("  Please select a valid, new configuration name. "), QMessageBox::Ok);
         return;
     }
 
-    // At most one entry is unsaved, the one shown: the one left now goes.
-    if (isShownUnsaved())
-        ui->configListComboBox->removeItem(activeIndex);
     CONFIG_SETTINGS profile = newProfile();
     profile.profileName = name;
     ui->configListComboBox->addItem(name);
@@ -235,6 +252,10 @@ bool SystemSettingsWidget::refuseProfile(const CONFIG_SETTINGS &profile)
     } else if (!QDir(profile.workingPath).exists()) {
         title = tr("Invalid Working Directory");
         text = tr("  Please select a valid path to your working directory. ");
+    } else if (profile.timeoutToLost <= profile.pingInterval) {
+        title = tr("Invalid Connection Lost Timeout");
+        text = tr("  Please set a Connection Lost Timeout longer than the Ping Interval. \n A shorter one marks "
+                  "every device as lost between two pings. ");
     } else {
         return false;
     }
@@ -292,14 +313,11 @@ void SystemSettingsWidget::on_configListComboBox_textActivated(const QString &te
     }
     ui->saveConfigBuffon->setEnabled(false);
 
-    // Rebuilt from the store, which drops a profile created here and never saved:
-    // picking that one keeps the active profile rather than activating a name of nothing.
-    const QStringList names = configSettings->profileNames();
-    const QString chosen = names.contains(text) ? text : configSettings->activeProfile().profileName;
-    ui->configListComboBox->clear();
-    ui->configListComboBox->addItems(names);
-    activeIndex = int(names.indexOf(chosen));
-    ui->configListComboBox->setCurrentIndex(activeIndex);
+    // Picking a profile made here and never saved keeps the active profile
+    // rather than activating a name of nothing.
+    const QString chosen = configSettings->profileNames().contains(text) ? text
+                                                                         : configSettings->activeProfile().profileName;
+    listStoredProfiles(chosen);
     loadConfig(configSettings->activateProfile(chosen));
 }
 

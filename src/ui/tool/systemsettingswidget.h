@@ -9,6 +9,8 @@
 #include <QPair>
 #include <QWidget>
 
+#include <functional>
+
 class QCloseEvent;
 class QSpinBox;
 
@@ -26,8 +28,18 @@ class SystemSettingsWidget : public QWidget
     Q_OBJECT
 
 public:
+    // Let the caller pick folders and files without a modal dialog; the arguments
+    // are those of QFileDialog::getExistingDirectory and QFileDialog::getOpenFileName.
+    using DirectoryChooser = std::function<QString(QWidget *parent, const QString &caption,
+                                                   const QString &directory, QFileDialog::Options options)>;
+    using FileChooser = std::function<QString(QWidget *parent, const QString &caption, const QString &directory,
+                                              const QString &filter)>;
+
     SystemSettingsWidget(QWidget *parent, ConfigSettings *configSettings, RUN_MODE runMode);
     ~SystemSettingsWidget() override;
+
+    void setDirectoryChooser(const DirectoryChooser &chooser);
+    void setFileChooser(const FileChooser &chooser);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -56,16 +68,19 @@ private slots:
 
 private:
     void loadConfig(const CONFIG_SETTINGS &config);
+    void listStoredProfiles(const QString &shown);
+    void showActiveProfile();
     void markUnsaved();
     CONFIG_SETTINGS newProfile();
     bool refuseProfile(const CONFIG_SETTINGS &profile);
-    bool isShownUnsaved() const;
     QString chooseDirectory(const QString &caption, const QString &current, QFileDialog::Options options);
     QList<QPair<QSpinBox *, int CONFIG_SETTINGS::*>> timingFields() const;
 
     Ui::SystemSettingsWidget *ui;
     ConfigSettings *configSettings;
     RUN_MODE runMode;
+    DirectoryChooser chooseExistingDirectory;
+    FileChooser chooseFile;
     // The combo entry whose profile the form shows.
     int activeIndex;
 };

@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -67,7 +66,8 @@ private slots:
     void opensOnTheActiveProfile();
     void createdProfileSavesAndReadsBackAfterRestart();
     void newNameMustBeNew();
-    void saveRefusesBadPaths();
+    void discardedEditsAndNewProfileAreGone();
+    void saveRefusesBadPathsAndTimings();
     void unsavedEditsAskBeforeSwitching();
     void unsavedNewProfileAsksOnCloseAndNeverReachesTheStore();
     void removingTheLastShowsThePrevious();
@@ -232,18 +232,25 @@ void tst_SystemSettingsWidget::createdProfileSavesAndReadsBackAfterRestart()
     QVERIFY(child<QWidget>("saveConfigBuffon")->isEnabled());
     QVERIFY(changed.isEmpty());
 
-    child<QLineEdit>("workDirText")->setText(dir("work"));
-    child<QLineEdit>("toolPathText")->setText(dir("tools"));
+    // Browse answers through the window's choosers, never a real file dialog.
+    QStringList captions;
+    m_window->setDirectoryChooser([&](QWidget *, const QString &caption, const QString &, QFileDialog::Options) {
+        captions << caption;
+        return dir(captions.size() == 1 ? "work" : "tools");
+    });
+    m_window->setFileChooser([&](QWidget *, const QString &caption, const QString &, const QString &) {
+        captions << caption;
+        return browser;
+    });
+    QTest::mouseClick(child<QPushButton>("changeWorkingDirButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("changeToolPathButton"), Qt::LeftButton);
     child<QCheckBox>("defaultBrowserCheckbox")->click();
     QCOMPARE(child<QLineEdit>("browserPathText")->text(), kPlaceholder);
-    answerInTurn({[browser](QWidget *dialog) {
-        auto *files = qobject_cast<QFileDialog *>(dialog);
-        QVERIFY2(files, "the file dialog");
-        QCOMPARE(files->windowTitle(), QStringLiteral("Select Prefered Browser"));
-        files->selectFile(browser);
-        QMetaObject::invokeMethod(files, "accept");
-    }});
     QTest::mouseClick(child<QPushButton>("selectBrowserButton"), Qt::LeftButton);
+    QCOMPARE(captions, (QStringList{"Select the default working directory",
+                                    "Select the directory containging the Ardentix tools", "Select Prefered Browser"}));
+    QCOMPARE(child<QLineEdit>("workDirText")->text(), dir("work"));
+    QCOMPARE(child<QLineEdit>("toolPathText")->text(), dir("tools"));
     QCOMPARE(child<QLineEdit>("browserPathText")->text(), browser);
     child<QSpinBox>("lostTimeSpinbox")->setValue(1200);
     child<QSpinBox>("offlineTimeSpinbox")->setValue(45);
@@ -287,18 +294,41 @@ void tst_SystemSettingsWidget::newNameMustBeNew()
         QCOMPARE(profiles->count(), 2);
     }
 
-    // Names differ by case; the one shown but not saved yet is taken too, and the
-    // edits of the shown profile are asked about first.
+    // Names differ by case.
     createProfile("default");
     QCOMPARE(profiles->currentText(), QStringLiteral("default"));
-    createProfile("default", {button(QMessageBox::Discard)}, {button(QMessageBox::Ok)});
-    QCOMPARE(m_boxes.size(), 2);
-    QVERIFY(m_boxes.first().startsWith("Save changes?|"));
-    QVERIFY(m_boxes.last().startsWith("Invalid Configuration Name|"));
     QCOMPARE(profiles->count(), 3);
 }
 
-void tst_SystemSettingsWidget::saveRefusesBadPaths()
+void tst_SystemSettingsWidget::discardedEditsAndNewProfileAreGone()
+{
+    storePlant("Plant A", 2000);
+    QSettings("Ardentix", "Toolbox").setValue("active_settings_profile", "Plant A");
+    open();
+    auto *profiles = child<QComboBox>("configListComboBox");
+    auto *ping = child<QSpinBox>("pingIntervalSpinBox");
+
+    // A new profile discarded at the next Create New leaves its name free.
+    createProfile("Plant");
+    ping->setValue(700);
+    createProfile("Plant", {button(QMessageBox::Discard)});
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY(m_boxes.takeFirst().startsWith("Save changes?|"));
+    QCOMPARE(profiles->count(), 3);
+    QCOMPARE(profiles->currentText(), QStringLiteral("Plant"));
+    QCOMPARE(ping->value(), 1500);
+
+    // Discarded and no name given: the active profile as stored.
+    ping->setValue(700);
+    answerInTurn({button(QMessageBox::Discard), [](QWidget *dialog) { qobject_cast<QDialog *>(dialog)->reject(); }});
+    QTest::mouseClick(child<QPushButton>("createNewConfigButton"), Qt::LeftButton);
+    QCOMPARE(profiles->count(), 2);
+    QCOMPARE(profiles->currentText(), QStringLiteral("Plant A"));
+    QCOMPARE(ping->value(), 2000);
+    QVERIFY(!child<QWidget>("saveConfigBuffon")->isEnabled());
+}
+
+void tst_SystemSettingsWidget::saveRefusesBadPathsAndTimings()
 {
     open();
     createProfile("Plant");
@@ -325,6 +355,11 @@ void tst_SystemSettingsWidget::saveRefusesBadPaths()
     trySave("Invalid Working Directory");
     // An empty working directory is the current one.
     child<QLineEdit>("workDirText")->setText(QString());
+    // Lost between any two pings: every device would flap.
+    child<QSpinBox>("lostTimeSpinbox")->setValue(2000);
+    child<QSpinBox>("pingIntervalSpinBox")->setValue(2000);
+    trySave("Invalid Connection Lost Timeout");
+    child<QSpinBox>("lostTimeSpinbox")->setValue(2001);
     trySave(QString());
     QCOMPARE(storedValue("Plant", "browser_path"), QVariant(QString()));
     QCOMPARE(storedValue("Plant", "working_path"), QVariant(QString()));
