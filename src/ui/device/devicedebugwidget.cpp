@@ -45,6 +45,7 @@ DeviceDebugWidget::DeviceDebugWidget(QWidget *parent, RUN_MODE, AxSignalObject *
     connect(run, &DiagnosticRun::givingUp, this, &DeviceDebugWidget::showGivingUp);
     connect(run, &DiagnosticRun::aborted, this, &DeviceDebugWidget::showIdle);
     connect(run, &DiagnosticRun::completed, this, &DeviceDebugWidget::showCompleted);
+    connect(run, &DiagnosticRun::collectedNothing, this, &DeviceDebugWidget::showCollectedNothing);
 
     ui->diagnosticTestComboBox->setCurrentIndex(TEST_FULL_DIAGNOSTIC);
     on_diagnosticTestComboBox_activated(TEST_FULL_DIAGNOSTIC);
@@ -209,6 +210,16 @@ void DeviceDebugWidget::showCompleted(const QString &results)
     if (answer == 0)
         on_openFolderButton_clicked();
     ui->openFolderButton->setEnabled(true);
+}
+
+// There is no folder to open: the button stays as an earlier run left it.
+void DeviceDebugWidget::showCollectedNothing(const QString &why)
+{
+    showIdle();
+    GuardedMessageBox::tell(this, QMessageBox::Information, QStringLiteral("Diagnostic Test Complete"),
+                            QStringLiteral("Diagnostic test completed but nothing was collected: "
+                                           "the capture tool wrote no files and ")
+                                + why + QLatin1Char('.'));
 }
 
 // ---- Login ----

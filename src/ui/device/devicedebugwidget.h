@@ -45,6 +45,7 @@ private slots:
     void showGivingUp(const QString &reason);
     void showIdle();
     void showCompleted(const QString &results);
+    void showCollectedNothing(const QString &why);
 
 private:
     DiagnosticRunOptions chosenOptions() const;

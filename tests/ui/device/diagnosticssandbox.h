@@ -50,7 +50,7 @@ public:
         config.toolsPath = sandbox.filePath("tools");
         config.pingInterval = 40;
         root.settings = &config;
-        for (const char *name : {"KOVDEBUG_STUB_EXIT", "KOVDEBUG_STUB_HANG", "KOVNET_STUB_FILES"})
+        for (const char *name : {"KOVDEBUG_STUB_EXIT", "KOVDEBUG_STUB_HANG", "KOVDEBUG_STUB_SILENT", "KOVNET_STUB_FILES"})
             qunsetenv(name);
         qputenv("KOVDEBUG_STUB_LOG", sandbox.filePath("kovdebug-calls.txt").toLocal8Bit());
         qputenv("KOVDEBUG_STUB_PIDS", sandbox.filePath("kovdebug-pids.txt").toLocal8Bit());

@@ -32,6 +32,7 @@ private slots:
     void folderThatCannotBeMade();
     void snapshotWatch_data();
     void snapshotWatch();
+    void statusLinesKeepTheWidth();
 
 private:
     static ArdentixDevice device();
@@ -396,6 +397,19 @@ void tst_DiagnosticRuns::snapshotWatch()
     QCOMPARE(abortRequests.size(), 0);
     QTest::qWait(100);
     QCOMPARE(rig->boxes.seen.size(), 1);
+}
+
+// The longer status lines of a run wrap instead of widening the window.
+void tst_DiagnosticRuns::statusLinesKeepTheWidth()
+{
+    openWindow(device());
+    QTest::qWait(50);
+    const int width = window->width();
+    child<QCheckBox>("msgLogCheckBox")->setChecked(true);
+    clickStart();
+    QTRY_VERIFY_WITH_TIMEOUT(rig->boxes.saw(QStringLiteral("Diagnostic Test Complete")), 15000);
+    QTest::qWait(50);
+    QCOMPARE(window->width(), width);
 }
 
 QTEST_MAIN(tst_DiagnosticRuns)

@@ -27,6 +27,7 @@ private slots:
     void refusedLoginAsksAgain();
     void listingNotGivenWaitsForAbort_data();
     void listingNotGivenWaitsForAbort();
+    void runThatCollectsNothingSaysSo();
 
 private:
     bool startDevice(const QStringList &options);
@@ -34,6 +35,7 @@ private:
     static ArdentixDevice gateway();
     static LoginDialog *loginDialog();
     void logIn(const QString &password);
+    void chooseSnapShot();
     template<typename T>
     T *child(const char *name) { return window->findChild<T *>(QLatin1String(name)); }
 
@@ -111,6 +113,14 @@ void tst_DiagnosticsOnDevice::logIn(const QString &password)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+void tst_DiagnosticsOnDevice::chooseSnapShot()
+{
+    auto *tests = child<QComboBox>("diagnosticTestComboBox");
+    tests->setFocus();
+    QTest::keyClick(tests, Qt::Key_Up);
+    QTest::keyClick(tests, Qt::Key_Up);
+}
+
 void tst_DiagnosticsOnDevice::loginThenFullDiagnosticFromTheDevicesListing()
 {
     QVERIFY(startDevice({"--http-user", "Admin", "--http-password", "p \"w\""}));
@@ -180,10 +190,7 @@ void tst_DiagnosticsOnDevice::listingNotGivenWaitsForAbort()
     QFETCH(QStringList, options);
     QVERIFY(startDevice(options));
     openWindow(gateway(), 300);
-    auto *tests = child<QComboBox>("diagnosticTestComboBox");
-    tests->setFocus();
-    QTest::keyClick(tests, Qt::Key_Up);
-    QTest::keyClick(tests, Qt::Key_Up);
+    chooseSnapShot();
     // The listing is asked for once the snapshot is taken; the device's answer
     // is useless, or comes after the 300 ms the window waits.
     QTest::ignoreMessage(QtDebugMsg, "Get file list");
@@ -200,6 +207,28 @@ void tst_DiagnosticsOnDevice::listingNotGivenWaitsForAbort()
     QVERIFY(!rig->boxes.saw(QStringLiteral("Diagnostic Test Complete")));
     const QString folder = rig->config.workingPath + "/" + rig->runFolders().first();
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({"capture.txt"}));
+}
+
+// A device that lists no file the snapshot takes, and a capture tool that writes
+// nothing: no archive is promised and no empty folder stays behind.
+void tst_DiagnosticsOnDevice::runThatCollectsNothingSaysSo()
+{
+    QVERIFY(QDir(rig->sandbox.filePath("device")).removeRecursively());
+    QVERIFY(QDir(rig->sandbox.path()).mkpath(QStringLiteral("device")));
+    QVERIFY(startDevice({}));
+    qputenv("KOVDEBUG_STUB_SILENT", "1");
+    openWindow(gateway());
+    chooseSnapShot();
+    QTest::mouseClick(child<QPushButton>("startDebugButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(rig->boxes.saw(QStringLiteral("Diagnostic Test Complete")), 20000);
+    QVERIFY(emulator().findLine(QRegularExpression(QStringLiteral("rpc list files"))).size() > 0);
+
+    QCOMPARE(rig->boxes.seen, QStringList({"Diagnostic Test Complete|Diagnostic test completed but nothing was "
+                                           "collected: the capture tool wrote no files and the device listed "
+                                           "none for this test."}));
+    QCOMPARE(rig->runFolders(), QStringList());
+    QVERIFY(!child<QPushButton>("openFolderButton")->isEnabled());
+    QCOMPARE(child<QPushButton>("startDebugButton")->text(), QStringLiteral("Start Diagnostic"));
 }
 
 QTEST_MAIN(tst_DiagnosticsOnDevice)

@@ -349,11 +349,16 @@ void DiagnosticRun::abortRun()
     emit aborted();
 }
 
+bool DiagnosticRun::runFolderIsEmpty() const
+{
+    return QDir(diagnosticFolder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
 // A run that ended before anything reached its folder leaves no folder behind.
 // Only an empty folder is removed: another run of the same minute may share it.
 void DiagnosticRun::removeEmptyRunFolder()
 {
-    if (diagnosticFolder.isEmpty() || !QDir(diagnosticFolder).isEmpty())
+    if (diagnosticFolder.isEmpty() || !runFolderIsEmpty())
         return;
     if (QDir().rmdir(diagnosticFolder))
         diagnosticFolder = earlierFolder;
@@ -446,8 +451,16 @@ void DiagnosticRun::getDeviceFiles()
 // ---- Finishing ----
 
 // Whatever arrived is archived: a file the device could not give is simply missing.
+// A run that brought nothing makes no archive and leaves no folder.
 void DiagnosticRun::file_get_complete(bool)
 {
+    if (runFolderIsEmpty()) {
+        runActive = false;
+        removeEmptyRunFolder();
+        emit collectedNothing(fetchFileList.isEmpty() ? QStringLiteral("the device listed none for this test")
+                                                      : QStringLiteral("none of the device's files arrived"));
+        return;
+    }
     rename_bat_files();
     rename_exe_files();
     zip_diagnostic();

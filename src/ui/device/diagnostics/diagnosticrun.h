@@ -96,6 +96,9 @@ signals:
     // The files are fetched and renamed and the archiver started; `results` is
     // what holds them: the archive's name, or the folder's without an archiver.
     void completed(const QString &results);
+    // The run ended with nothing in its folder; the folder is gone. `why` ends
+    // the sentence "the capture tool wrote no files and ...".
+    void collectedNothing(const QString &why);
 
 private slots:
     // Tool runs; first makes the run's folder.
@@ -131,6 +134,7 @@ private:
     void startSnapStatusWatch();
     void giveUp(const QString &reason);
     void abortRun();
+    bool runFolderIsEmpty() const;
     void removeEmptyRunFolder();
     void replaceFileAccess();
     bool onJsonRoute() const;
