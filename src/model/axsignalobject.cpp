@@ -11,8 +11,34 @@ AxSignalObject::AxSignalObject(AxSignalObject *upstreamRelay)
     if (!upstreamRelay)
         return;
     settings = upstreamRelay->settings;
+    ++upstreamRelay->downstreamCount;
     chainUp();
     chainDown();
+}
+
+AxSignalObject::~AxSignalObject()
+{
+    // Null once the upstream is gone or being deleted.
+    if (upstream)
+        upstream->downstreamGone();
+}
+
+void AxSignalObject::ownerGone()
+{
+    if (downstreamCount == 0) {
+        delete this;
+        return;
+    }
+    outlivingOwner = true;
+    setParent(upstream);
+}
+
+// Later, not here: the relay going may still be one of this relay's children.
+void AxSignalObject::downstreamGone()
+{
+    --downstreamCount;
+    if (outlivingOwner && downstreamCount == 0)
+        deleteLater();
 }
 
 void AxSignalObject::chainUp()

@@ -23,6 +23,13 @@ class AxSignalObject : public QObject
 public:
     // The upstream relay is also the Qt parent; without one this is a root.
     explicit AxSignalObject(AxSignalObject *upstream = nullptr);
+    ~AxSignalObject() override;
+
+    // Told by the window that owned this relay as the window goes. Without
+    // relays below it the relay goes at once; otherwise it stays chained, a
+    // child of its upstream, so the windows below keep working, and goes
+    // after the last of their relays.
+    void ownerGone();
 
     // The active settings profile, copied from the upstream at construction;
     // the root's owner sets the root's.
@@ -117,6 +124,10 @@ public slots:
 private:
     void chainUp();
     void chainDown();
+    void downstreamGone();
+
+    int downstreamCount = 0;
+    bool outlivingOwner = false;
 };
 
 #endif // AXSIGNALOBJECT_H

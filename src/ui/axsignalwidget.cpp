@@ -9,9 +9,16 @@ AxSignalWidget::AxSignalWidget(QWidget *parent, AxSignalObject *upstream)
     if (!upstream)
         return;
     bus = new AxSignalObject(upstream);
-    // Owned by the widget rather than by the upstream relay, so it goes with the window.
+    // Owned by the widget while it lives: an upstream relay deleted first only
+    // cuts it off.
     bus->setParent(this);
     settings = bus->settings;
+}
+
+AxSignalWidget::~AxSignalWidget()
+{
+    if (bus)
+        bus->ownerGone();
 }
 
 void AxSignalWidget::set_widget_tree_close(bool close)

@@ -7,8 +7,9 @@
 #include <QWidget>
 
 // Base of the device windows: a widget with its own relay on the signal bus.
-// The relay is deleted with the widget, so a window that is gone neither
-// receives results nor leaves its relay behind on the bus.
+// The relay goes with the widget, so a window that is gone neither receives
+// results nor leaves its relay behind on the bus; only while windows opened on
+// it are still open does it stay, to keep their chain to the root.
 class AxSignalWidget : public QWidget
 {
     Q_OBJECT
@@ -16,6 +17,7 @@ class AxSignalWidget : public QWidget
 public:
     // Without an upstream the widget has no bus and no settings.
     AxSignalWidget(QWidget *parent, AxSignalObject *upstream);
+    ~AxSignalWidget() override;
 
     AxSignalObject *bus;
     const CONFIG_SETTINGS *settings;

@@ -46,6 +46,7 @@ private slots:
     void windowTwoLevelsDownReceivesOnce();
     void closedWindowReceivesNothing();
     void openingAndClosingLeavesNoRelays();
+    void windowOutlivesTheWindowItWasOpenedFrom();
     void upstreamGoneBeforeWindow();
 
 private:
@@ -129,6 +130,29 @@ void TestAxSignalWidget::openingAndClosingLeavesNoRelays()
         closeAndDestroy(new DeviceWindow(&mainWindowBus, &received));
     QCOMPARE(relaysBelow(root), before);
     QVERIFY(mainWindowBus.children().isEmpty());
+}
+
+void TestAxSignalWidget::windowOutlivesTheWindowItWasOpenedFrom()
+{
+    AxSignalObject root;
+    QSignalSpy requests(&root, &AxSignalObject::_signal_up_restart_device);
+    int openerReceived = 0;
+    int received = 0;
+    auto *opener = new DeviceWindow(&root, &openerReceived);
+    auto *window = new DeviceWindow(opener->bus, &received);
+    QPointer<AxSignalObject> openerBus = opener->bus;
+    QPointer<AxSignalObject> windowBus = window->bus;
+    closeAndDestroy(opener);
+
+    root._slot_down_system_time(QDateTime::currentDateTime(), ArdentixDevice());
+    emit window->bus->_signal_up_restart_device(ArdentixDevice());
+    QCOMPARE(received, 1);
+    QCOMPARE(requests.count(), 1);
+
+    closeAndDestroy(window);
+    QVERIFY(!windowBus);
+    QTRY_VERIFY(!openerBus);
+    QCOMPARE(relaysBelow(root), 0);
 }
 
 void TestAxSignalWidget::upstreamGoneBeforeWindow()

@@ -41,17 +41,12 @@ ConfigureDeviceWidget::ConfigureDeviceWidget(QWidget *parent, AxSignalObject *up
     }
 }
 
-// A child window's bus hangs on this window's, which goes with it: the
-// children would outlive it deaf, so they close too.
+// The windows opened here stay open, chained through this window's bus, which
+// outlives it for them; only the login dialog answers this window alone.
 ConfigureDeviceWidget::~ConfigureDeviceWidget()
 {
-    for (QWidget *child : {static_cast<QWidget *>(networkSettingsWidget.data()),
-                           static_cast<QWidget *>(fileTransferWidget.data()),
-                           static_cast<QWidget *>(setTimeWidget.data()),
-                           static_cast<QWidget *>(m_loginDialog.data())}) {
-        if (child)
-            child->close();
-    }
+    if (m_loginDialog)
+        m_loginDialog->close();
     delete ui;
 }
 

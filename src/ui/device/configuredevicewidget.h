@@ -19,7 +19,8 @@ class ConfigureDeviceWidget;
 
 // The "Configure Device" window of one device: leads to its network settings,
 // restart, file transfer and clock, after a login when the device wants one.
-// It shows itself. The windows it opens hang on its bus and close with it.
+// It shows itself. The windows it opens stay open when it closes; one whose
+// update restarts the device closes it too.
 class ConfigureDeviceWidget : public AxSignalWidget
 {
     Q_OBJECT

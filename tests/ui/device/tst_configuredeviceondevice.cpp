@@ -3,14 +3,19 @@
 // manager in namespace A, the gateway in B, over VEK and, for a device the
 // user added, over JSON-RPC and HTTP.
 #include "ui/device/configuredevicesession.h"
+#include "ui/device/configuredevicewidget.h"
 #include "ui/device/deviceclock.h"
+#include "ui/device/ipconfigwidget.h"
 #include "ui/device/networksettingssession.h"
 
 #include "model/axmetatypes.h"
 
 #include "gatewaytestbed.h"
+#include "messageboxanswerer.h"
 #include "toolboxbus.h"
+#include "toplevelwidgets.h"
 
+#include <QPushButton>
 #include <QtTest>
 
 class tst_ConfigureDeviceOnDevice : public QObject
@@ -26,6 +31,7 @@ private slots:
     void networkSettingsRoundTrip();
     void unreadableSettingsAreAskedForThreeTimesMore();
     void refusedSettingsAreSentSixTimesThenTimeOut();
+    void settingsSendOutlivesConfigureDevice();
     void refusedPasswordLeadsThroughLoginToAResend_data();
     void refusedPasswordLeadsThroughLoginToAResend();
     void clockIsReadTickedAndSet();
@@ -170,6 +176,41 @@ void tst_ConfigureDeviceOnDevice::refusedSettingsAreSentSixTimesThenTimeOut()
     QVERIFY(!session.isSending());
     QVERIFY(session.canUpdate());
     QCOMPARE(lines("rpc system restart"), 0);
+}
+
+// Configure Device closed during the send: the settings window still gets the
+// device its file and restart, and the relays go after it.
+void tst_ConfigureDeviceOnDevice::settingsSendOutlivesConfigureDevice()
+{
+    AX_REQUIRE_TESTBED(*bed);
+    const ArdentixDevice gateway = startGateway({});
+    QVERIFY(gateway.vekConnectivity);
+    const auto relaysBelowRoot = [this] { return bus->root.findChildren<AxSignalObject *>().size(); };
+    const auto relaysBefore = relaysBelowRoot();
+    MessageBoxAnswerer boxes;   // "Change and restart"
+    QPointer<ConfigureDeviceWidget> configure = new ConfigureDeviceWidget(nullptr, &bus->root, gateway, 0);
+    configure->findChild<QPushButton *>("setIpButton")->click();
+    QPointer<IpConfigWidget> window = topLevelWidgetOf<IpConfigWidget>();
+    QVERIFY(window);
+    auto *session = window->findChild<NetworkSettingsSession *>();
+    const QString localCopy = session->localFileName();
+    QPointer<AxSignalObject> configureRelay = configure->bus;
+    QPointer<AxSignalObject> windowRelay = window->bus;
+    QTRY_VERIFY_WITH_TIMEOUT(session->canUpdate(), 10000);
+
+    window->findChild<QPushButton *>("updateIpButton")->click();
+    QVERIFY(session->isSending());
+    configure->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!configure);
+    QVERIFY(window);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!window, 15000);
+    QVERIFY(storedSettings().startsWith(NetworkSettings::Header + "N1_IP = " + bed->gatewayAddress().toLatin1()));
+    QTRY_COMPARE(lines("^KOV 02:A0:00:00:00:01 49 "), 1);
+    QVERIFY(!QFile::exists(localCopy));
+    QTRY_VERIFY(!configureRelay && !windowRelay);
+    QCOMPARE(relaysBelowRoot(), relaysBefore);
 }
 
 void tst_ConfigureDeviceOnDevice::refusedPasswordLeadsThroughLoginToAResend_data()
