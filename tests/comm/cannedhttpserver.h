@@ -24,7 +24,12 @@ public:
         int delayMs = 0;
         // When given, sent as they stand instead, a few ms apart, then the connection closed.
         QList<QByteArray> raw = {};
+        // When given, sent after raw over and over, as fast as the client takes it,
+        // until the client closes or kRepeatMs have passed.
+        QByteArray repeat = {};
     };
+
+    static constexpr int kRepeatMs = 10000;
 
     struct Received {
         QByteArray head;
@@ -100,7 +105,7 @@ private:
             if (!guard)
                 return;
             if (!answer.raw.isEmpty()) {
-                sendPieces(guard, answer.raw);
+                sendPieces(guard, answer.raw, answer.repeat);
                 return;
             }
             const QByteArray reason = answer.status == 401 ? "Unauthorized"
@@ -114,18 +119,36 @@ private:
         });
     }
 
-    static void sendPieces(QPointer<QTcpSocket> socket, QList<QByteArray> pieces)
+    static void sendPieces(QPointer<QTcpSocket> socket, QList<QByteArray> pieces, const QByteArray &repeat)
     {
         socket->write(pieces.takeFirst());
         socket->flush();
+        if (pieces.isEmpty() && !repeat.isEmpty()) {
+            sendRepeated(socket, repeat.repeated(qMax(1, 65536 / int(repeat.size()))));
+            return;
+        }
         if (pieces.isEmpty()) {
             socket->disconnectFromHost();
             return;
         }
-        QTimer::singleShot(20, socket, [socket, pieces] {
+        QTimer::singleShot(20, socket, [socket, pieces, repeat] {
             if (socket)
-                sendPieces(socket, pieces);
+                sendPieces(socket, pieces, repeat);
         });
+    }
+
+    static void sendRepeated(QTcpSocket *socket, const QByteArray &block)
+    {
+        const auto topUp = [socket, block] {
+            while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 4 * block.size())
+                socket->write(block);
+        };
+        const QMetaObject::Connection written = QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+        QTimer::singleShot(kRepeatMs, socket, [socket, written] {
+            QObject::disconnect(written);
+            socket->disconnectFromHost();
+        });
+        topUp();
     }
 
     QTcpServer server;

@@ -1,5 +1,7 @@
 #include "cannedhttpserver.h"
+#include "comm/json/axnetworkaccessmanager.h"
 #include "comm/json/directhttpreply.h"
+#include "gatewaytestbed.h"
 
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
@@ -7,7 +9,8 @@
 
 // The device HTTP client against a loopback server, answer by answer, read
 // the way our callers read a reply and compared with what the network access
-// manager makes of the same answer.
+// manager makes of the same answer; hostile answers end as errors while the
+// event loop keeps turning, here and from the emulator across a network.
 class TestDirectHttpReply : public QObject
 {
     Q_OBJECT
@@ -19,6 +22,10 @@ private slots:
     void sendsTheRequestAsGiven();
     void endsEarlyWhenCutOrAborted_data();
     void endsEarlyWhenCutOrAborted();
+    void hostileAnswerEndsAsError_data();
+    void hostileAnswerEndsAsError();
+    void hostileDeviceEndsByTheDeadline_data();
+    void hostileDeviceEndsByTheDeadline();
 
 private:
     struct Outcome {
@@ -34,6 +41,31 @@ private:
     CannedHttpServer server;
     QNetworkAccessManager manager;
 };
+
+namespace {
+
+// The longest the event loop went without turning, while it runs.
+class LoopGapWatch
+{
+public:
+    LoopGapWatch()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] { longest = qMax(longest, clock.restart()); });
+        clock.start();
+        timer.start(5);
+    }
+    qint64 longestGapMs() const { return qMax(longest, clock.elapsed()); }
+
+private:
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 longest = 0;
+};
+
+// Robust under load, and far below the stalls of a parser that takes all at once.
+const qint64 kLongestGapMs = 1000;
+
+} // namespace
 
 void TestDirectHttpReply::initTestCase()
 {
@@ -52,7 +84,7 @@ TestDirectHttpReply::Outcome TestDirectHttpReply::await(QNetworkReply *reply)
 {
     QSignalSpy finished(reply, &QNetworkReply::finished);
     if (!reply->isFinished())
-        finished.wait(5000);
+        finished.wait(AxNetworkAccessManager::kDefaultDeadlineMs);
     QTest::qWait(50); // a second finished() would come now
     Outcome outcome{reply->error(), reply->errorString(),
                     reply->attribute(QNetworkRequest::HttpStatusCodeAttribute),
@@ -79,6 +111,11 @@ void TestDirectHttpReply::readsAsTheManagerDoes_data()
     QTest::newRow("missing") << CannedHttpServer::Answer{404, "not here", {}, 0};
     QTest::newRow("server error") << raw({"HTTP/1.1 503 Busy\r\nContent-Length: 4\r\n\r\nbusy"});
     QTest::newRow("redirect") << CannedHttpServer::Answer{302, {}, "Location: /elsewhere?a=1\r\n", 0};
+    QTest::newRow("interim answer first") << raw({"HTTP/1.1 100 Continue\r\nContent-Type: text/interim\r\n\r\n",
+                                                  "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"});
+    QTest::newRow("length stated twice alike") << raw({"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n"
+                                                       "Content-Length: 2\r\n\r\nok"});
+    QTest::newRow("long body ended by the close") << raw({"HTTP/1.1 200 OK\r\n\r\n" + QByteArray(300000, 'b')});
 }
 
 void TestDirectHttpReply::readsAsTheManagerDoes()
@@ -88,7 +125,7 @@ void TestDirectHttpReply::readsAsTheManagerDoes()
     QVERIFY(DirectHttpReply::handles(request("/page")));
 
     const Outcome expected = await(manager.get(request("/page")));
-    const Outcome got = await(new DirectHttpReply(QNetworkAccessManager::GetOperation, request("/page"), {}, 1000));
+    const Outcome got = await(new DirectHttpReply(QNetworkAccessManager::GetOperation, request("/page"), {}, 1 << 20));
     QCOMPARE(got.error, expected.error);
     QCOMPARE(got.errorString, expected.errorString);
     QCOMPARE(got.status, expected.status);
@@ -138,6 +175,80 @@ void TestDirectHttpReply::endsEarlyWhenCutOrAborted()
     const Outcome outcome = await(reply);
     QCOMPARE(outcome.error, QNetworkReply::OperationCanceledError);
     QCOMPARE(outcome.finishedCount, 1);
+}
+
+void TestDirectHttpReply::hostileAnswerEndsAsError_data()
+{
+    QTest::addColumn<CannedHttpServer::Answer>("answer");
+    QTest::addColumn<QNetworkReply::NetworkError>("error");
+    const auto raw = [](const QByteArray &start, const QByteArray &repeat = {}) {
+        return CannedHttpServer::Answer{200, {}, {}, 0, {start}, repeat};
+    };
+    const QByteArray ok = "HTTP/1.1 200 OK\r\n";
+    const QByteArray chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
+    QByteArray manyFields = ok;
+    for (int i = 0; manyFields.size() < 1024 * 1024; ++i)
+        manyFields += "X-Field-" + QByteArray::number(i) + ": value\r\n";
+
+    const auto failure = QNetworkReply::ProtocolFailure;
+    QTest::newRow("1 MB of distinct headers") << raw(manyFields + "\r\n") << failure;
+    QTest::newRow("one header, repeated") << raw(ok, "X-Again: again\r\n") << failure;
+    QTest::newRow("endless interim answers") << raw("HTTP/1.1 100 Continue\r\n\r\n", "HTTP/1.1 100 Continue\r\n\r\n")
+                                            << failure;
+    QTest::newRow("header line without end") << raw(ok + "X-Endless: ", "a") << failure;
+    QTest::newRow("status line without end") << raw("HTTP/1.1 200 ", "a") << failure;
+    QTest::newRow("chunk size without end") << raw(chunked, "0") << failure;
+    QTest::newRow("trailer without end") << raw(chunked + "0\r\n", "X-Trailer: 1\r\n") << failure;
+    QTest::newRow("two lengths") << raw(ok + "Content-Length: 2\r\nContent-Length: 5\r\n\r\nhello") << failure;
+    QTest::newRow("chunk longer than its size") << raw(chunked + "2\r\nhello\r\n0\r\n\r\n") << failure;
+    QTest::newRow("length past the limit") << raw(ok + "Content-Length: 100000\r\n\r\n")
+                                          << QNetworkReply::OperationCanceledError;
+    QTest::newRow("redirect to a file") << CannedHttpServer::Answer{302, {}, "Location: file:///etc/passwd\r\n", 0}
+                                        << QNetworkReply::NoError;
+}
+
+void TestDirectHttpReply::hostileAnswerEndsAsError()
+{
+    QFETCH(CannedHttpServer::Answer, answer);
+    QFETCH(QNetworkReply::NetworkError, error);
+    server.setAnswer("/hostile", answer);
+    LoopGapWatch watch;
+    const Outcome outcome =
+        await(new DirectHttpReply(QNetworkAccessManager::GetOperation, request("/hostile"), {}, 1000));
+    QCOMPARE(outcome.error, error);
+    QCOMPARE(outcome.finishedCount, 1);
+    QVERIFY(outcome.redirect.isNull());
+    QVERIFY2(watch.longestGapMs() < kLongestGapMs, qPrintable(QString::number(watch.longestGapMs())));
+}
+
+void TestDirectHttpReply::hostileDeviceEndsByTheDeadline_data()
+{
+    QTest::addColumn<QString>("mode");
+    for (const char *mode : {"many-headers", "repeated-header", "endless-continue", "endless-line"})
+        QTest::newRow(mode) << QString::fromLatin1(mode);
+}
+
+// Through the request watcher, as every device request goes.
+void TestDirectHttpReply::hostileDeviceEndsByTheDeadline()
+{
+    QFETCH(QString, mode);
+    GatewayTestBed bed;
+    AX_REQUIRE_TESTBED(bed);
+    QString error;
+    QVERIFY2(bed.startEmulator({"--http", "--http-hostile", mode}, &error), qPrintable(error));
+
+    AxNetworkAccessManager *watcher = new AxNetworkAccessManager;
+    QSignalSpy complete(watcher, &AxNetworkAccessManager::RequestComplete);
+    QSignalSpy timedOut(watcher, &AxNetworkAccessManager::RequestTimeOut);
+    LoopGapWatch watch;
+    watcher->get(QNetworkRequest(QUrl("http://" + bed.gatewayAddress() + "/json-rpc.jsn")));
+    QTRY_COMPARE_WITH_TIMEOUT(complete.count() + timedOut.count(), 1, watcher->deadlineMs() + 1000);
+    QCOMPARE(complete.count(), 1);
+    QNetworkReply *reply = complete.at(0).at(0).value<AX_NETWORK_REPLY>().reply;
+    QCOMPARE(reply->error(), QNetworkReply::ProtocolFailure);
+    reply->deleteLater();
+    watcher->stop();
+    QVERIFY2(watch.longestGapMs() < kLongestGapMs, qPrintable(QString::number(watch.longestGapMs())));
 }
 
 QTEST_MAIN(TestDirectHttpReply)

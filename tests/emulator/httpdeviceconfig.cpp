@@ -1,5 +1,7 @@
 #include "httpdeviceconfig.h"
 
+#include "hostileanswer.h"
+
 #include <QCommandLineParser>
 
 void HttpDeviceConfig::addOptions(QCommandLineParser &parser)
@@ -24,6 +26,8 @@ void HttpDeviceConfig::addOptions(QCommandLineParser &parser)
         {"cloud-address", "Also serve the cloud time service and secure gateway at this address.", "address"},
         {"cloud-cert", "PEM certificate of the cloud stand-in.", "file"},
         {"cloud-key", "PEM private key of the cloud stand-in.", "file"},
+        {"http-hostile", "Answer every HTTP request with a hostile answer: "
+                         + HostileAnswer::modes().join(", ") + ".", "mode"},
     });
 }
 
@@ -50,6 +54,7 @@ bool HttpDeviceConfig::fromOptions(const QCommandLineParser &parser, HttpDeviceC
     config->httpsPort = parser.value("https-port").toUShort(&httpsPortOk);
     config->cloudCertificateFile = parser.value("cloud-cert");
     config->cloudKeyFile = parser.value("cloud-key");
+    config->hostileAnswer = parser.value("http-hostile");
     if (parser.isSet("cloud-address"))
         config->cloudAddress = QHostAddress(parser.value("cloud-address"));
 
@@ -63,6 +68,10 @@ bool HttpDeviceConfig::fromOptions(const QCommandLineParser &parser, HttpDeviceC
     }
     if (parser.isSet("cloud-address") && config->cloudAddress.isNull()) {
         *error = "bad --cloud-address: " + parser.value("cloud-address");
+        return false;
+    }
+    if (parser.isSet("http-hostile") && !HostileAnswer::modes().contains(config->hostileAnswer)) {
+        *error = "bad --http-hostile: " + config->hostileAnswer;
         return false;
     }
     if (parser.isSet("https-cert") != parser.isSet("https-key")

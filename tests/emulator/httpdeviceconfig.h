@@ -29,6 +29,7 @@ struct HttpDeviceConfig
     QHostAddress cloudAddress;        // serve the cloud time service and secure gateway here
     QString cloudCertificateFile;     // the cloud's own certificate, else the devices'
     QString cloudKeyFile;
+    QString hostileAnswer;            // a mode of HostileAnswer given to every request
 
     static void addOptions(QCommandLineParser &parser);
     static bool fromOptions(const QCommandLineParser &parser, HttpDeviceConfig *config, QString *error);

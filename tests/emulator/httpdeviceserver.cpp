@@ -1,6 +1,7 @@
 #include "httpdeviceserver.h"
 
 #include "emulatorlog.h"
+#include "hostileanswer.h"
 
 #include <QFile>
 #include <QPointer>
@@ -222,6 +223,10 @@ void HttpDeviceServer::answer(QTcpSocket *socket, const HttpRequest &request)
                                       + (request.query.isEmpty() ? QString() : '?' + request.query)
                                       + " auth=" + QString::fromLatin1(auth)
                                       + (request.secure ? " https" : " http"));
+    if (!deviceConfig.hostileAnswer.isEmpty()) {
+        HostileAnswer::start(socket, deviceConfig.hostileAnswer);
+        return;
+    }
 
     if (route.requiresAuth && deviceConfig.authenticationEnabled() && auth != "ok") {
         HttpResponse refused = HttpResponse::text(401, "401 Unauthorized");

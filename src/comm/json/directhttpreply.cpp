@@ -53,7 +53,7 @@ DirectHttpReply::DirectHttpReply(QNetworkAccessManager::Operation operation, con
                                  const QByteArray &body, qint64 maxBodyBytes, QObject *parent)
     : QNetworkReply(parent)
     , socket(new QTcpSocket(this))
-    , maxBody(maxBodyBytes)
+    , parser(HttpResponseParser::Limits{maxBodyBytes})
 {
     setOperation(operation);
     setRequest(request);
@@ -65,7 +65,9 @@ DirectHttpReply::DirectHttpReply(QNetworkAccessManager::Operation operation, con
         socket->write(outgoing);
         outgoing.clear();
     });
-    connect(socket, &QTcpSocket::readyRead, this, &DirectHttpReply::onReadyRead);
+    // What the socket holds unread stays small; the rest waits in the system's buffer.
+    socket->setReadBufferSize(kReadSliceBytes);
+    connect(socket, &QTcpSocket::readyRead, this, &DirectHttpReply::readSlice);
     connect(socket, &QTcpSocket::disconnected, this, &DirectHttpReply::onDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, &DirectHttpReply::onSocketError);
     // An address goes direct, as DirectAddressProxyFactory says; asking the
@@ -102,7 +104,7 @@ void DirectHttpReply::abort()
 
 qint64 DirectHttpReply::bytesAvailable() const
 {
-    return content.size() - readPosition + QNetworkReply::bytesAvailable();
+    return parser.body().size() - readPosition + QNetworkReply::bytesAvailable();
 }
 
 bool DirectHttpReply::isSequential() const
@@ -112,6 +114,7 @@ bool DirectHttpReply::isSequential() const
 
 qint64 DirectHttpReply::readData(char *data, qint64 maxSize)
 {
+    const QByteArray &content = parser.body();
     const qint64 count = std::min<qint64>(maxSize, content.size() - readPosition);
     if (count <= 0)
         return isFinished() ? -1 : 0;
@@ -120,29 +123,52 @@ qint64 DirectHttpReply::readData(char *data, qint64 maxSize)
     return count;
 }
 
-void DirectHttpReply::onReadyRead()
+// One slice per call; the next waits for the event loop to turn.
+void DirectHttpReply::readSlice()
 {
+    sliceQueued = false;
     if (isFinished())
         return;
-    incoming += socket->readAll();
-    const qint64 before = content.size();
-    if (!parse())
-        return;
-    if (content.size() > before) {
+    const bool hadHead = parser.headComplete();
+    const qint64 before = parser.body().size();
+    parser.feed(socket->read(kReadSliceBytes));
+    if (peerClosed && socket->bytesAvailable() == 0)
+        parser.close();
+    if (!hadHead && parser.headComplete())
+        takeHead();
+    if (parser.body().size() > before) {
         emit readyRead();
-        emit downloadProgress(content.size(), remaining < 0 ? -1 : content.size() + remaining);
+        emit downloadProgress(parser.body().size(), parser.contentLength());
+    }
+    if (isFinished())
+        return; // aborted by a receiver
+
+    switch (parser.state()) {
+    case HttpResponseParser::State::Complete:
+        finishAnswered();
+        return;
+    case HttpResponseParser::State::Failed:
+        if (parser.failure() == HttpResponseParser::Failure::BodyTooLarge)
+            abort();
+        else if (parser.failure() == HttpResponseParser::Failure::Closed)
+            finishWith(RemoteHostClosedError, tr("Connection closed"));
+        else
+            finishWith(ProtocolFailure, parser.errorText());
+        return;
+    default:
+        break;
+    }
+    if (!sliceQueued && socket->bytesAvailable() > 0) {
+        sliceQueued = true;
+        QMetaObject::invokeMethod(this, &DirectHttpReply::readSlice, Qt::QueuedConnection);
     }
 }
 
+// What the socket still holds is read first; the parser then learns of the close.
 void DirectHttpReply::onDisconnected()
 {
-    onReadyRead();
-    if (isFinished())
-        return;
-    if (stage == Stage::Body && remaining < 0)
-        finishAnswered(); // the close ends a body of no stated length
-    else
-        finishWith(RemoteHostClosedError, tr("Connection closed"));
+    peerClosed = true;
+    readSlice();
 }
 
 void DirectHttpReply::onSocketError()
@@ -166,143 +192,25 @@ void DirectHttpReply::onSocketError()
     }
 }
 
-// False once the reply has finished.
-bool DirectHttpReply::parse()
+void DirectHttpReply::takeHead()
 {
-    QByteArray line;
-    while (!isFinished()) {
-        switch (stage) {
-        case Stage::StatusLine:
-            if (!readLine(&line))
-                return true;
-            if (!takeStatusLine(line))
-                return false;
-            stage = Stage::Headers;
-            break;
-        case Stage::Headers:
-            if (!readLine(&line))
-                return true;
-            if (!line.isEmpty())
-                takeHeader(line);
-            else if (status >= 100 && status < 200)
-                stage = Stage::StatusLine; // an interim answer; the real one follows
-            else
-                startBody();
-            break;
-        case Stage::Body:
-        case Stage::ChunkData:
-            if (incoming.isEmpty())
-                return true;
-            takeBody(remaining < 0 ? incoming.size() : std::min<qint64>(remaining, incoming.size()));
-            if (content.size() > maxBody) {
-                abort();
-                return false;
-            }
-            if (remaining == 0 && stage == Stage::Body)
-                finishAnswered();
-            else if (remaining == 0)
-                stage = Stage::ChunkEnd;
-            break;
-        case Stage::ChunkSize: {
-            if (!readLine(&line))
-                return true;
-            bool ok = false;
-            remaining = line.split(';').first().trimmed().toLongLong(&ok, 16);
-            if (!ok || remaining < 0) {
-                finishWith(ProtocolFailure, tr("Invalid chunk size"));
-                return false;
-            }
-            stage = remaining == 0 ? Stage::Trailer : Stage::ChunkData;
-            break;
-        }
-        case Stage::ChunkEnd:
-            if (!readLine(&line))
-                return true;
-            stage = Stage::ChunkSize;
-            break;
-        case Stage::Trailer:
-            if (!readLine(&line))
-                return true;
-            if (line.isEmpty())
-                finishAnswered();
-            break;
-        }
-    }
-    return false;
-}
-
-bool DirectHttpReply::readLine(QByteArray *line)
-{
-    const qsizetype end = incoming.indexOf('\n');
-    if (end < 0)
-        return false;
-    *line = incoming.left(end);
-    if (line->endsWith('\r'))
-        line->chop(1);
-    incoming.remove(0, end + 1);
-    return true;
-}
-
-bool DirectHttpReply::takeStatusLine(const QByteArray &line)
-{
-    const QList<QByteArray> parts = line.split(' ');
-    bool ok = false;
-    status = parts.value(1).toInt(&ok);
-    if (!line.startsWith("HTTP/") || !ok) {
-        finishWith(ProtocolFailure, tr("Invalid HTTP response"));
-        return false;
-    }
-    const qsizetype reasonStart = line.indexOf(' ', line.indexOf(' ') + 1);
+    const int status = parser.status();
     setAttribute(QNetworkRequest::HttpStatusCodeAttribute, status);
-    setAttribute(QNetworkRequest::HttpReasonPhraseAttribute,
-                 QString::fromLatin1(reasonStart < 0 ? QByteArray() : line.mid(reasonStart + 1)));
-    return true;
-}
-
-void DirectHttpReply::takeHeader(const QByteArray &line)
-{
-    const qsizetype colon = line.indexOf(':');
-    if (colon <= 0)
-        return;
-    const QByteArray name = line.left(colon).trimmed();
-    const QByteArray value = line.mid(colon + 1).trimmed();
-    // Repeated fields read as one, the way the network access manager joins them.
-    const QByteArray earlier = rawHeader(name);
-    setRawHeader(name, earlier.isEmpty() ? value : earlier + ", " + value);
-}
-
-void DirectHttpReply::startBody()
-{
-    if (isRedirect(status) && hasRawHeader("Location"))
-        setAttribute(QNetworkRequest::RedirectionTargetAttribute, QUrl::fromEncoded(rawHeader("Location")));
+    setAttribute(QNetworkRequest::HttpReasonPhraseAttribute, QString::fromLatin1(parser.reason()));
+    for (const auto &field : parser.fields())
+        setRawHeader(field.first, field.second);
+    // Only a web page is followed; file: and the like are not the device's to name.
+    const QUrl target = QUrl::fromEncoded(parser.field("Location"));
+    const QString scheme = url().resolved(target).scheme();
+    if (isRedirect(status) && !target.isEmpty()
+        && (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
+        setAttribute(QNetworkRequest::RedirectionTargetAttribute, target);
     emit metaDataChanged();
-    if (status == 204 || status == 304) {
-        finishAnswered();
-        return;
-    }
-    if (rawHeader("Transfer-Encoding").toLower().contains("chunked")) {
-        stage = Stage::ChunkSize;
-        return;
-    }
-    bool ok = false;
-    const qint64 length = rawHeader("Content-Length").toLongLong(&ok);
-    remaining = ok && length >= 0 ? length : -1;
-    stage = Stage::Body;
-    if (remaining == 0)
-        finishAnswered();
-}
-
-void DirectHttpReply::takeBody(qint64 count)
-{
-    content += incoming.left(count);
-    incoming.remove(0, count);
-    if (remaining >= 0)
-        remaining -= count;
 }
 
 void DirectHttpReply::finishAnswered()
 {
-    const NetworkError code = errorForStatus(status);
+    const NetworkError code = errorForStatus(parser.status());
     if (code == NoError) {
         finishWith(NoError, QString());
         return;

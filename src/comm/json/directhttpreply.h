@@ -1,6 +1,8 @@
 #ifndef DIRECTHTTPREPLY_H
 #define DIRECTHTTPREPLY_H
 
+#include "comm/json/httpresponseparser.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
@@ -10,9 +12,11 @@ class QTcpSocket;
 // connection of its own that the device closes after answering. The network
 // access manager's channel reads a response head a byte per system call; with
 // a thousand devices probed every ten seconds that alone cost a sixth of a
-// core. This one reads whatever has arrived at once, and reports the outcome
-// the way that manager does for what our callers read: error(), the HTTP
-// status, reason and redirect target, the headers, the body and finished().
+// core. This one reads what has arrived in slices of up to kReadSliceBytes,
+// one per turn of the event loop, so that no answer holds the thread and the
+// deadline can always end it, and reports the outcome the way that manager
+// does for what our callers read: error(), the HTTP status, reason and
+// redirect target, the headers, the body and finished().
 class DirectHttpReply : public QNetworkReply
 {
     Q_OBJECT
@@ -20,6 +24,8 @@ class DirectHttpReply : public QNetworkReply
 public:
     // Whether a request can go this way: plain http to a literal IPv4 address.
     static bool handles(const QNetworkRequest &request);
+
+    static constexpr qint64 kReadSliceBytes = 64 * 1024;
 
     // The body is cut off, and the reply aborted, once it grows past maxBodyBytes.
     DirectHttpReply(QNetworkAccessManager::Operation operation, const QNetworkRequest &request,
@@ -33,30 +39,20 @@ protected:
     qint64 readData(char *data, qint64 maxSize) override;
 
 private:
-    enum class Stage { StatusLine, Headers, Body, ChunkSize, ChunkData, ChunkEnd, Trailer };
-
     QByteArray requestBytes(const QByteArray &body) const;
-    void onReadyRead();
+    void readSlice();
     void onDisconnected();
     void onSocketError();
-    bool parse();
-    bool readLine(QByteArray *line);
-    bool takeStatusLine(const QByteArray &line);
-    void takeHeader(const QByteArray &line);
-    void startBody();
-    void takeBody(qint64 count);
-    void finishWith(NetworkError code, const QString &text);
+    void takeHead();
     void finishAnswered();
+    void finishWith(NetworkError code, const QString &text);
 
     QTcpSocket *socket;
     QByteArray outgoing;
-    QByteArray incoming;
-    QByteArray content;
+    HttpResponseParser parser;
     qsizetype readPosition = 0;
-    qint64 maxBody;
-    Stage stage = Stage::StatusLine;
-    int status = 0;
-    qint64 remaining = -1; // of the body or the current chunk; -1 until the close
+    bool peerClosed = false;
+    bool sliceQueued = false;
 };
 
 #endif // DIRECTHTTPREPLY_H
