@@ -13,6 +13,8 @@ namespace {
 const int CurlReadError = 26;
 const int MaxRetriesPerBatch = 4;
 const int HttpUnauthorized = 401;
+// An upload CGI answers with a short page: an answer past this is no such answer.
+const qsizetype MaxUploadAnswer = 1024 * 1024;
 }
 
 AxFileAccess::AxFileAccess(QObject *parent)
@@ -142,6 +144,7 @@ QStringList AxFileAccess::listFilesInDir(const QString &dir, const QStringList &
 void AxFileAccess::sendFile(const QString &localPath, const QString &remoteName)
 {
     sendOutput.clear();
+    sendCutOff = false;
     const QString name = remoteName.isEmpty() ? localPath.section(QLatin1Char('/'), -1) : remoteName;
     qDebug() << "Send file: " << localPath;
     const TransferCommand command = TransferCommand::upload(
@@ -181,12 +184,17 @@ void AxFileAccess::startTool(QProcess *process, const TransferCommand &command)
 void AxFileAccess::process_file_send_output()
 {
     const QByteArray chunk = sendProcess->readAllStandardOutput();
-    if (chunk.isEmpty())
+    if (chunk.isEmpty() || sendCutOff)
         return;
-    const qsizetype zero = chunk.indexOf('\0');
-    const QString text = QString::fromLatin1(zero < 0 ? chunk : chunk.left(zero));
+    const QByteArray kept = chunk.left(MaxUploadAnswer - sendOutput.size());
+    const qsizetype zero = kept.indexOf('\0');
+    const QString text = QString::fromLatin1(zero < 0 ? kept : kept.left(zero));
     qDebug() << "FILE TRANSFER : " << text;
-    sendOutput += chunk;
+    sendOutput += kept;
+    if (kept.size() < chunk.size()) {
+        sendCutOff = true;
+        sendProcess->kill();
+    }
 }
 
 void AxFileAccess::FileSendComplete(int return_code, QProcess::ExitStatus state)
@@ -214,9 +222,11 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         return;
     const FileNamePair file = sendQueue.takeFirst();
 
+    // A crashed or stopped curl's output may end anywhere: only a whole answer is read.
+    const bool whole = !crashed && !sendCutOff;
     int httpStatus = 0;
-    const QByteArray answer = TransferCommand::uploadAnswer(sendOutput, &httpStatus);
-    if (!crashed && httpStatus == HttpUnauthorized) {
+    const QByteArray answer = whole ? TransferCommand::uploadAnswer(sendOutput, &httpStatus) : QByteArray();
+    if (httpStatus == HttpUnauthorized) {
         // The same credentials go with every file: none of the batch can be sent.
         qDebug() << "Upload refused, the device wants a login: " + file.localPath + " to target: " + targetHost;
         reportUpload(file.localPath, FILE_TRANSFER_AUTH_REQUIRED);
@@ -224,7 +234,7 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         return;
     }
 
-    const bool stored = !crashed && returnCode == 0 && answer.contains("Success");
+    const bool stored = whole && returnCode == 0 && answer.contains("Success");
     if (stored) {
         ++successCount;
         qDebug() << "File transfer sucessfull to target: " << targetHost;
@@ -237,7 +247,7 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         return;
     }
 
-    if ((crashed || returnCode == CurlReadError) && retryCount < MaxRetriesPerBatch) {
+    if (!sendCutOff && (crashed || returnCode == CurlReadError) && retryCount < MaxRetriesPerBatch) {
         qDebug() << "Curl code" << (crashed ? QStringLiteral("crash") : QString::number(returnCode))
                  << "  Retrying";
         ++retryCount;
@@ -246,7 +256,10 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         return;
     }
 
-    if (crashed) {
+    if (sendCutOff) {
+        qDebug() << " ERROR: answer past " + QString::number(MaxUploadAnswer) + " bytes on file: " + file.localPath
+                        + " from target: " + targetHost;
+    } else if (crashed) {
         qDebug() << " ERROR: CURL crashed or could not start on file: " + file.localPath
                         + " to target: " + targetHost;
     } else if (returnCode != 0) {

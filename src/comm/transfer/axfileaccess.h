@@ -76,6 +76,7 @@ private:
     QProcess *sendProcess;
     QProcess *getProcess;
     QByteArray sendOutput;          // the running upload's whole answer, judged at its end
+    bool sendCutOff = false;        // its answer ran past its limit and curl was stopped
     QString targetHost;
     int successCount = 0;
     ArdentixDevice targetDevice;

@@ -62,7 +62,8 @@ TransferCommand TransferCommand::kovnetDownload(const QString &host, const QStri
 
 QByteArray TransferCommand::uploadAnswer(const QByteArray &output, int *httpStatus)
 {
-    const qsizetype at = output.lastIndexOf(StatusMarker);
+    // Qt 6.4's lastIndexOf reads before a text shorter than what it looks for.
+    const qsizetype at = output.size() < StatusMarker.size() ? -1 : output.lastIndexOf(StatusMarker);
     if (at < 0) {
         *httpStatus = 0;
         return output;
