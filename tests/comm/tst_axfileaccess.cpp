@@ -43,6 +43,7 @@ bool installStub(const QString &name)
 }
 
 const QString StatusFormat = "\\nax-upload-http-status: %{response_code}\\n";
+const QStringList FetchLimits = {"--max-filesize", "67108864", "--speed-limit", "1", "--speed-time", "120"};
 
 } // namespace
 
@@ -185,7 +186,7 @@ void TestAxFileAccess::commandLinesKeepNamesInTheirArguments()
                                  {"--form", "upload=@\"a b.txt\";filename=\"a b.txt\"",
                                   "--write-out", StatusFormat, "--speed-limit", "1", "--speed-time", "120",
                                   "10.1.2.3/ardentix.cgi"},
-                                 {"10.1.2.4/--remote%20name", "-o", "./-out file"}}));
+                                 QStringList({"10.1.2.4/--remote%20name", "-o", "./-out file"}) + FetchLimits}));
     QCOMPARE(stubRuns("kovnet-calls.txt"),
              QList<QStringList>({{"-i10.1.2.5", "-u1", "-f--remote name", "-l-local", "-m1", "-k5000"}}));
     QCOMPARE(readTestFile("-local"), QByteArray("kovnet 10.1.2.5 --remote name\n"));
@@ -211,7 +212,8 @@ void TestAxFileAccess::passwordNeverOnTheCommandLine()
              QList<QStringList>({QStringList({"--form", "upload=@\"f.txt\";filename=\"f.txt\"",
                                               "--config", "-", "--write-out", StatusFormat, "--speed-limit",
                                               "1", "--speed-time", "120", "10.1.2.3/ardentix.cgi"}) + config,
-                                 QStringList({"10.1.2.3/g.txt", "-o", "g.txt", "--config", "-"}) + config}));
+                                 QStringList({"10.1.2.3/g.txt", "-o", "g.txt", "--config", "-"}) + FetchLimits
+                                     + config}));
 }
 
 void TestAxFileAccess::refusedBatchesStartNothing()
