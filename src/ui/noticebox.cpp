@@ -5,6 +5,7 @@ QMessageBox *showNotice(QPointer<QMessageBox> &box, QWidget *parent, QMessageBox
 {
     if (!box) {
         box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+        box->setTextFormat(Qt::PlainText);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setModal(false);
     }

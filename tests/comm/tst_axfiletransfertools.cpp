@@ -22,6 +22,7 @@ private slots:
 
     void uploadsAndFetchesThroughTheGatewaysWebSide();
     void refusedUploadsAreReportedFailed();
+    void endlessFetchIsCutOffAndDeleted();
 
 private:
     // The emulator's gateway at B's address with its web side on.
@@ -121,6 +122,31 @@ void TestAxFileTransferTools::refusedUploadsAreReportedFailed()
     QVERIFY(access.sendFiles({"small.bin"}, {"small.bin"}, gateway("admin", "right")));
     QVERIFY(batch.wait(10000));
     QCOMPARE(sendReports(reports).last(), "small.bin=" + Complete);
+}
+
+void TestAxFileTransferTools::endlessFetchIsCutOffAndDeleted()
+{
+    const QString held = m_bed->sandbox().filePath("held");
+    QVERIFY(QDir().mkpath(held));
+    QVERIFY(writeTestFile(held + "/config.csv", testPattern(300, 6)));
+    QVERIFY(startGateway({"--device-files", held, "--endless-file", "endless.log"}));
+    AxFileAccess access;
+    QSignalSpy fetched(&access, &AxFileAccess::signal_file_get_complete);
+    const QStringList paths = {m_bed->sandbox().filePath("endless.log"), m_bed->sandbox().filePath("config.csv")};
+
+    // Stopped at its limit and deleted; the list goes on, and ends as cut short.
+    QVERIFY(access.getFileList(paths, {"endless.log", "config.csv"}, gateway(), 0));
+    QVERIFY(fetched.wait(30000));
+    QCOMPARE(fetched.first().at(0).toBool(), false);
+    QVERIFY(!QFile::exists(paths.at(0)));
+    QCOMPARE(readTestFile(paths.at(1)), testPattern(300, 6));
+
+    // A fetch given up halfway leaves nothing either.
+    QScopedPointer<AxFileAccess> abandoned(new AxFileAccess);
+    QVERIFY(abandoned->getFileList({paths.at(0)}, {"endless.log"}, gateway(), 0));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(paths.at(0)).size() > 0, 10000);
+    abandoned.reset();
+    QVERIFY(!QFile::exists(paths.at(0)));
 }
 
 QTEST_GUILESS_MAIN(TestAxFileTransferTools)

@@ -24,7 +24,7 @@ bool FileTransferOptions::take(const QStringList &arguments, QStringList *rest, 
             value = argument.section(QLatin1Char('='), 1);
         }
         static const QStringList ours = {"--device-files", "--disk-capacity", "--file-password",
-                                         "--drop-file-answer", "--corrupt-file-segment"};
+                                         "--drop-file-answer", "--corrupt-file-segment", "--endless-file"};
         if (i == 0 || !ours.contains(name)) {
             rest->append(argument);
             continue;
@@ -42,6 +42,8 @@ bool FileTransferOptions::take(const QStringList &arguments, QStringList *rest, 
             filesFolder = value;
         } else if (name == QLatin1String("--file-password")) {
             password = value;
+        } else if (name == QLatin1String("--endless-file")) {
+            endlessFile = value;
         } else if (!positive(value, &number)) {
             *error = name + QStringLiteral(" wants a positive number");
             return false;

@@ -12,6 +12,7 @@
 //   --drop-file-answer N       the N-th file segment (from 1) goes unanswered, once
 //   --corrupt-file-segment N   the N-th file segment arrives damaged or, sent by the
 //                              gateway, goes out with an impossible length, once
+//   --endless-file NAME        fetched over HTTP, the file NAME never ends
 class FileTransferOptions
 {
 public:
@@ -21,6 +22,7 @@ public:
     QString filesFolder;
     qint64 diskCapacity = -1;
     QString password;
+    QString endlessFile;
     int dropSegmentAnswer = 0;
     int corruptSegment = 0;
 };

@@ -6,15 +6,16 @@
 
 const QString FileUploadHandler::UploadPath = QStringLiteral("/ardentix.cgi");
 
-void FileUploadHandler::install(HttpDeviceServer *server, DeviceFileStore *store)
+void FileUploadHandler::install(HttpDeviceServer *server, DeviceFileStore *store, const QString &endlessFile)
 {
-    const FileUploadHandler handler(store);
+    const FileUploadHandler handler(store, endlessFile);
     server->setHandler(UploadPath, [handler](const HttpRequest &request) { return handler.upload(request); });
     server->setFallbackHandler([handler](const HttpRequest &request) { return handler.fetch(request); });
 }
 
-FileUploadHandler::FileUploadHandler(DeviceFileStore *store)
+FileUploadHandler::FileUploadHandler(DeviceFileStore *store, const QString &endlessFile)
     : m_store(store)
+    , m_endlessFile(endlessFile)
 {
 }
 
@@ -54,6 +55,11 @@ HttpResponse FileUploadHandler::upload(const HttpRequest &request) const
 HttpResponse FileUploadHandler::fetch(const HttpRequest &request) const
 {
     const QString name = request.path.mid(1);
+    if (request.method == "GET" && !m_endlessFile.isEmpty() && name == m_endlessFile) {
+        HttpResponse endless{200, "application/octet-stream", {}, {}};
+        endless.endless = true;
+        return endless;
+    }
     if (request.method != "GET" || !request.path.startsWith(QLatin1Char('/')) || !m_store->contains(name))
         return HttpResponse::text(404, "404 Not Found");
     return {200, "application/octet-stream", m_store->file(name), {}};

@@ -17,10 +17,11 @@ public:
     static const QString UploadPath;
 
     // Serves the store on the device's web server: the CGI and, for every
-    // path without a handler of its own, the stored files.
-    static void install(HttpDeviceServer *server, DeviceFileStore *store);
+    // path without a handler of its own, the stored files, and endlessFile
+    // (when named) as a body that never ends.
+    static void install(HttpDeviceServer *server, DeviceFileStore *store, const QString &endlessFile);
 
-    explicit FileUploadHandler(DeviceFileStore *store);
+    FileUploadHandler(DeviceFileStore *store, const QString &endlessFile);
 
     // The answer text holds "Success" only when the file was stored.
     HttpResponse upload(const HttpRequest &request) const;
@@ -31,6 +32,7 @@ private:
     static QString headerParameter(const QByteArray &headers, const QByteArray &name);
 
     DeviceFileStore *m_store;
+    QString m_endlessFile;
 };
 
 #endif // FILEUPLOADHANDLER_H

@@ -31,16 +31,32 @@ QByteArray reasonPhrase(int status)
     }
 }
 
+// Writes the next block whenever the last has gone, as long as the client reads.
+void writeForEver(QTcpSocket *socket)
+{
+    const QByteArray block(64 * 1024, 'x');
+    const auto more = [socket, block] {
+        if (socket->bytesToWrite() < block.size())
+            socket->write(block);
+    };
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, more);
+    more();
+}
+
 void writeResponse(QTcpSocket *socket, const HttpResponse &response)
 {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    if (!response.endless)
+        head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     for (const auto &header : response.headers)
         head += header.first + ": " + header.second + "\r\n";
     head += "Connection: close\r\n\r\n";
     socket->write(head + response.body);
-    socket->disconnectFromHost();
+    if (response.endless)
+        writeForEver(socket);
+    else
+        socket->disconnectFromHost();
 }
 
 // Decodes a chunked body; false while it is not complete yet.

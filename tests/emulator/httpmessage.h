@@ -27,6 +27,7 @@ struct HttpResponse
     QByteArray contentType = "text/html";
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;
+    bool endless = false;                // the body never ends: bytes until the client goes
 
     static HttpResponse json(const QByteArray &body) { return {200, "application/json", body, {}}; }
     static HttpResponse text(int status, const QByteArray &body) { return {status, "text/html", body, {}}; }

@@ -56,7 +56,7 @@ int main(int argc, char *argv[])
     }
     networkSettings.install(&devices, &files);
     for (HttpDevice *web : std::as_const(webSides)) {
-        FileUploadHandler::install(web->server(), files.store(web->server()->address()));
+        FileUploadHandler::install(web->server(), files.store(web->server()->address()), fileOptions.endlessFile);
         HttpFileListing::install(web, files.store(web->server()->address()), fileOptions.filesFolder);
     }
 

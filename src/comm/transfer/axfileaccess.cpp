@@ -6,20 +6,38 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalBlocker>
+#include <QTimer>
 
 namespace {
 // curl's exit code for a local file it could not read: worth another try.
 const int CurlReadError = 26;
+// curl's exit codes for a transfer stopped at the limits it was given: stalled, too large.
+const int CurlTimedOut = 28;
+const int CurlFileTooLarge = 63;
 const int MaxRetriesPerBatch = 4;
 const int HttpUnauthorized = 401;
+// An upload CGI answers with a short page: an answer past this is no such answer.
+const qsizetype MaxUploadAnswer = 1024 * 1024;
+// A device's files are its settings, logs and firmware images of a few MB:
+// a file past 64 MiB is none of them, and a list of them needs far less than
+// 256 MiB of the working disk.
+const qint64 MaxFetchedFile = 64 * 1024 * 1024;
+const qint64 MaxFetchedList = 256 * 1024 * 1024;
+// How often a running fetch's file is measured; at 1 Gbit/s a file runs at
+// most some 12 MB past its limit.
+const int FetchWatchMs = 100;
 }
 
 AxFileAccess::AxFileAccess(QObject *parent)
     : QObject(parent)
     , sendProcess(new QProcess(this))
     , getProcess(new QProcess(this))
+    , fetchWatch(new QTimer(this))
 {
+    fetchWatch->setInterval(FetchWatchMs);
+    connect(fetchWatch, &QTimer::timeout, this, &AxFileAccess::checkFetchSize);
     connect(sendProcess, &QProcess::finished, this, &AxFileAccess::FileSendComplete);
     connect(sendProcess, &QProcess::readyReadStandardOutput,
             this, &AxFileAccess::process_file_send_output);
@@ -36,7 +54,12 @@ AxFileAccess::AxFileAccess(QObject *parent)
 AxFileAccess::~AxFileAccess()
 {
     stopQuietly(sendProcess);
+    // A fetch stopped halfway leaves no part of its file behind.
+    const QString fetching = getProcess->state() == QProcess::NotRunning || getQueue.isEmpty()
+                                 ? QString() : getQueue.first().localPath;
     stopQuietly(getProcess);
+    if (!fetching.isEmpty())
+        QFile::remove(fetching);
 }
 
 bool AxFileAccess::sendFiles(const QStringList &local_paths, const QStringList &remote_names,
@@ -96,6 +119,8 @@ bool AxFileAccess::getFileList(const QStringList &local_paths, const QStringList
     targetDevice = device;
     targetHost = device.ipAddress.toString();
     getTool = tool;
+    fetchRoom = MaxFetchedList;
+    listCutShort = false;
 
     if (getQueue.isEmpty()) {
         emit signal_file_get_complete(true);
@@ -142,6 +167,7 @@ QStringList AxFileAccess::listFilesInDir(const QString &dir, const QStringList &
 void AxFileAccess::sendFile(const QString &localPath, const QString &remoteName)
 {
     sendOutput.clear();
+    sendCutOff = false;
     const QString name = remoteName.isEmpty() ? localPath.section(QLatin1Char('/'), -1) : remoteName;
     qDebug() << "Send file: " << localPath;
     const TransferCommand command = TransferCommand::upload(
@@ -153,18 +179,21 @@ void AxFileAccess::sendFile(const QString &localPath, const QString &remoteName)
 void AxFileAccess::getFile(const QString &localPath, const QString &remoteName)
 {
     stopQuietly(getProcess);
+    fetchCutOff = false;
+    fetchLimit = qMin(MaxFetchedFile, fetchRoom);
     if (remoteName.isEmpty() || localPath.isEmpty())
         qDebug() << "Error getting file: path is empty";   // started all the same: its end moves the queue on
     qDebug() << "Get file: " << remoteName;
     TransferCommand command;
     if (getTool == FetchOverHttp) {
         command = TransferCommand::curlDownload(targetHost, remoteName, localPath,
-                                                targetDevice.username, targetDevice.password);
+                                                targetDevice.username, targetDevice.password, fetchLimit);
     } else if (getTool == FetchWithKovnet) {
         command = TransferCommand::kovnetDownload(targetHost, remoteName, localPath);
     }
     qDebug() << command.tool << command.arguments;
     startTool(getProcess, command);
+    fetchWatch->start();
 }
 
 void AxFileAccess::startTool(QProcess *process, const TransferCommand &command)
@@ -181,12 +210,17 @@ void AxFileAccess::startTool(QProcess *process, const TransferCommand &command)
 void AxFileAccess::process_file_send_output()
 {
     const QByteArray chunk = sendProcess->readAllStandardOutput();
-    if (chunk.isEmpty())
+    if (chunk.isEmpty() || sendCutOff)
         return;
-    const qsizetype zero = chunk.indexOf('\0');
-    const QString text = QString::fromLatin1(zero < 0 ? chunk : chunk.left(zero));
+    const QByteArray kept = chunk.left(MaxUploadAnswer - sendOutput.size());
+    const qsizetype zero = kept.indexOf('\0');
+    const QString text = QString::fromLatin1(zero < 0 ? kept : kept.left(zero));
     qDebug() << "FILE TRANSFER : " << text;
-    sendOutput += chunk;
+    sendOutput += kept;
+    if (kept.size() < chunk.size()) {
+        sendCutOff = true;
+        sendProcess->kill();
+    }
 }
 
 void AxFileAccess::FileSendComplete(int return_code, QProcess::ExitStatus state)
@@ -214,9 +248,11 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         return;
     const FileNamePair file = sendQueue.takeFirst();
 
+    // A crashed or stopped curl's output may end anywhere: only a whole answer is read.
+    const bool whole = !crashed && !sendCutOff;
     int httpStatus = 0;
-    const QByteArray answer = TransferCommand::uploadAnswer(sendOutput, &httpStatus);
-    if (!crashed && httpStatus == HttpUnauthorized) {
+    const QByteArray answer = whole ? TransferCommand::uploadAnswer(sendOutput, &httpStatus) : QByteArray();
+    if (httpStatus == HttpUnauthorized) {
         // The same credentials go with every file: none of the batch can be sent.
         qDebug() << "Upload refused, the device wants a login: " + file.localPath + " to target: " + targetHost;
         reportUpload(file.localPath, FILE_TRANSFER_AUTH_REQUIRED);
@@ -224,7 +260,7 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         return;
     }
 
-    const bool stored = !crashed && returnCode == 0 && answer.contains("Success");
+    const bool stored = whole && returnCode == 0 && answer.contains("Success");
     if (stored) {
         ++successCount;
         qDebug() << "File transfer sucessfull to target: " << targetHost;
@@ -237,7 +273,7 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         return;
     }
 
-    if ((crashed || returnCode == CurlReadError) && retryCount < MaxRetriesPerBatch) {
+    if (!sendCutOff && (crashed || returnCode == CurlReadError) && retryCount < MaxRetriesPerBatch) {
         qDebug() << "Curl code" << (crashed ? QStringLiteral("crash") : QString::number(returnCode))
                  << "  Retrying";
         ++retryCount;
@@ -246,7 +282,10 @@ void AxFileAccess::finishUpload(int returnCode, bool crashed)
         return;
     }
 
-    if (crashed) {
+    if (sendCutOff) {
+        qDebug() << " ERROR: answer past " + QString::number(MaxUploadAnswer) + " bytes on file: " + file.localPath
+                        + " from target: " + targetHost;
+    } else if (crashed) {
         qDebug() << " ERROR: CURL crashed or could not start on file: " + file.localPath
                         + " to target: " + targetHost;
     } else if (returnCode != 0) {
@@ -307,10 +346,21 @@ void AxFileAccess::getProcessFailed(QProcess::ProcessError error)
         finishDownload(-1, true);
 }
 
+// Measured while a fetch runs: a tool that does not stop a file at its limit is stopped here.
+void AxFileAccess::checkFetchSize()
+{
+    if (getQueue.isEmpty() || fetchCutOff || QFileInfo(getQueue.first().localPath).size() <= fetchLimit)
+        return;
+    fetchCutOff = true;
+    getProcess->kill();
+}
+
 // A fetch that fails with an exit code leaves the list going on (the caller
-// collects what it can); a tool that crashed or never started ends the list with failure.
+// collects what it can); a tool that crashed or never started ends the list with
+// failure, and so, once the list has ended, does a file cut off at a limit.
 void AxFileAccess::finishDownload(int returnCode, bool crashed)
 {
+    fetchWatch->stop();
     if (getProcess->isOpen()) {
         process_file_get_output();
         if (crashed || returnCode != 0)
@@ -318,20 +368,43 @@ void AxFileAccess::finishDownload(int returnCode, bool crashed)
     }
     qDebug() << "Exit code: " << returnCode;
     getProcess->close();
-    if (crashed) {
+    const QString localPath = getQueue.isEmpty() ? QString() : getQueue.takeFirst().localPath;
+    const bool cutOff = settleFetchedFile(localPath, returnCode, crashed);
+    listCutShort = listCutShort || cutOff;
+    if (crashed && !cutOff) {
         qDebug() << "File get tool crashed or could not start; dropping" << getQueue.size()
                  << "queued files";
         getQueue.clear();
         emit signal_file_get_complete(false);
         return;
     }
-    if (!getQueue.isEmpty())
-        getQueue.removeFirst();
+    if (!getQueue.isEmpty() && fetchRoom <= 0) {
+        qDebug() << "Fetched files reached" << MaxFetchedList << "bytes; not fetched:" << getQueue.size() << "files";
+        getQueue.clear();
+        listCutShort = true;
+    }
     if (getQueue.isEmpty()) {
-        emit signal_file_get_complete(true);
+        emit signal_file_get_complete(!listCutShort);
         return;
     }
     getFile(getQueue.first().localPath, getQueue.first().remoteName);
+}
+
+// Only whole files stay: one cut off at a limit, or what curl leaves of a fetch
+// that failed, is deleted; one kept takes its size from the list's room. True
+// when the fetch was cut off.
+bool AxFileAccess::settleFetchedFile(const QString &localPath, int returnCode, bool crashed)
+{
+    const bool curlLimit = getTool == FetchOverHttp && (returnCode == CurlTimedOut || returnCode == CurlFileTooLarge);
+    const bool cutOff = fetchCutOff || curlLimit || QFileInfo(localPath).size() > fetchLimit;
+    if (cutOff)
+        qDebug() << "File get stalled or cut off at its limit of" << fetchLimit << "bytes: " << localPath;
+    const bool partial = cutOff || (getTool == FetchOverHttp && (crashed || returnCode != 0));
+    if (!partial)
+        fetchRoom -= QFileInfo(localPath).size();
+    else if (!localPath.isEmpty() && QFile::remove(localPath))
+        qDebug() << "Partly fetched file deleted: " << localPath;
+    return cutOff;
 }
 
 void AxFileAccess::stopQuietly(QProcess *process)

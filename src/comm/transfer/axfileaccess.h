@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QStringList>
 
+class QTimer;
 class TransferCommand;
 
 // Moves files between the PC and a device through external tools run as child
@@ -34,6 +35,8 @@ public:
     enum FetchTool { FetchOverHttp = 0, FetchWithKovnet = 1 };
 
     // Fetches with curl or the KOVNET tool (a FetchTool), one file after the other.
+    // A file that grows past its limit is stopped and deleted, and the list goes on;
+    // once the list's files fill its limit, the rest are not fetched.
     bool getFileList(const QStringList &local_paths, const QStringList &remote_names,
                      const ArdentixDevice &device, int tool);
 
@@ -49,7 +52,8 @@ signals:
     void signal_named_file_complete(QString file_name, bool success);
     void signal_file_send_complete(QString file_name, FILE_TRANSFER_STATE tx_state, float progress,
                                    ArdentixDevice target_device);
-    // The download list has ended; false when a tool crashed or could not be started.
+    // The download list has ended; false when a tool crashed or could not be
+    // started, or files were cut off at a limit.
     void signal_file_get_complete(bool success);
 
 private slots:
@@ -59,6 +63,7 @@ private slots:
     void process_file_get_output();
     void sendProcessFailed(QProcess::ProcessError error);
     void getProcessFailed(QProcess::ProcessError error);
+    void checkFetchSize();
 
 private:
     void sendFile(const QString &localPath, const QString &remoteName);
@@ -68,6 +73,7 @@ private:
     void stopBatch(const QString &stoppedAt, FILE_TRANSFER_STATE restState);
     void endBatch(const QString &lastFile);
     void finishDownload(int returnCode, bool crashed);
+    bool settleFetchedFile(const QString &localPath, int returnCode, bool crashed);
     void reportUpload(const QString &localPath, FILE_TRANSFER_STATE state);
     void startTool(QProcess *process, const TransferCommand &command);
     static void stopQuietly(QProcess *process);
@@ -75,7 +81,9 @@ private:
 
     QProcess *sendProcess;
     QProcess *getProcess;
+    QTimer *fetchWatch;             // measures the running fetch's file against fetchLimit
     QByteArray sendOutput;          // the running upload's whole answer, judged at its end
+    bool sendCutOff = false;        // its answer ran past its limit and curl was stopped
     QString targetHost;
     int successCount = 0;
     ArdentixDevice targetDevice;
@@ -85,6 +93,10 @@ private:
     QList<FileNamePair> getQueue;
     int retryCount = 0;
     int getTool = 1;
+    qint64 fetchLimit = 0;          // size the running fetch may reach
+    qint64 fetchRoom = 0;           // bytes the list's files may still bring
+    bool fetchCutOff = false;       // the running fetch was stopped at its limit
+    bool listCutShort = false;      // a file of the list was cut off
 };
 
 #endif // AXFILEACCESS_H

@@ -23,18 +23,15 @@ TransferCommand TransferCommand::upload(const QString &localPath, const QString 
     command.addCredentials(username, password);
     // The status tells a refused login (401) from a refused file.
     command.arguments << QStringLiteral("--write-out") << QStringLiteral("\\nax-upload-http-status: %{response_code}\\n");
-    // A device that stops answering ends the upload (curl's code 28) instead of
-    // holding it, and the uploads queued behind it, for ever; two minutes leave
-    // room for a device writing a large file to flash before it answers.
-    command.arguments << QStringLiteral("--speed-limit") << QStringLiteral("1")
-                      << QStringLiteral("--speed-time") << QString::number(StallSeconds);
+    command.addStallLimit();
     command.arguments << host + QStringLiteral("/ardentix.cgi");
     return command;
 }
 
 TransferCommand TransferCommand::curlDownload(const QString &host, const QString &remoteName,
                                               const QString &localPath,
-                                              const QString &username, const QString &password)
+                                              const QString &username, const QString &password,
+                                              qint64 maxBytes)
 {
     TransferCommand command;
     command.tool = curlTool;
@@ -43,6 +40,10 @@ TransferCommand TransferCommand::curlDownload(const QString &host, const QString
     command.arguments << host + QLatin1Char('/') + QString::fromLatin1(encodedName)
                       << QStringLiteral("-o") << localFileArgument(localPath);
     command.addCredentials(username, password);
+    // curl refuses a file whose announced size is over the limit; one streamed
+    // without a size is the caller's to watch.
+    command.arguments << QStringLiteral("--max-filesize") << QString::number(maxBytes);
+    command.addStallLimit();
     return command;
 }
 
@@ -62,13 +63,23 @@ TransferCommand TransferCommand::kovnetDownload(const QString &host, const QStri
 
 QByteArray TransferCommand::uploadAnswer(const QByteArray &output, int *httpStatus)
 {
-    const qsizetype at = output.lastIndexOf(StatusMarker);
+    // Qt 6.4's lastIndexOf reads before a text shorter than what it looks for.
+    const qsizetype at = output.size() < StatusMarker.size() ? -1 : output.lastIndexOf(StatusMarker);
     if (at < 0) {
         *httpStatus = 0;
         return output;
     }
     *httpStatus = output.mid(at + StatusMarker.size()).trimmed().toInt();
     return output.left(at);
+}
+
+// A device that stops answering ends the transfer (curl's code 28) instead of
+// holding it, and the files queued behind it, for ever; two minutes leave room
+// for a device writing a large file to flash before it answers.
+void TransferCommand::addStallLimit()
+{
+    arguments << QStringLiteral("--speed-limit") << QStringLiteral("1")
+              << QStringLiteral("--speed-time") << QString::number(StallSeconds);
 }
 
 // In place of "--user name:password", which every local user could read.

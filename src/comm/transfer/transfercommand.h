@@ -21,7 +21,8 @@ public:
                                   const QString &username, const QString &password);
     static TransferCommand curlDownload(const QString &host, const QString &remoteName,
                                         const QString &localPath,
-                                        const QString &username, const QString &password);
+                                        const QString &username, const QString &password,
+                                        qint64 maxBytes);
     static TransferCommand kovnetDownload(const QString &host, const QString &remoteName,
                                           const QString &localPath);
 
@@ -36,6 +37,7 @@ public:
 
 private:
     void addCredentials(const QString &username, const QString &password);
+    void addStallLimit();
     static QString formValue(const QString &text);
     static QString localFileArgument(const QString &path);
     static QByteArray configText(const QString &text);

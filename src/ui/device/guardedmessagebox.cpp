@@ -9,6 +9,7 @@ int GuardedMessageBox::ask(QWidget *parent, QMessageBox::Icon icon, const QStrin
                            const QString &text, const QStringList &buttons)
 {
     QPointer<QMessageBox> box = new QMessageBox(icon, title, text, QMessageBox::NoButton, parent);
+    box->setTextFormat(Qt::PlainText);
     QList<QAbstractButton *> added;
     for (const QString &label : buttons)
         added << box->addButton(label, QMessageBox::ActionRole);
@@ -28,6 +29,7 @@ void GuardedMessageBox::tell(QWidget *parent, QMessageBox::Icon icon, const QStr
                              const QString &text)
 {
     QPointer<QMessageBox> box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText);
     box->exec();
     delete box;
 }

@@ -9,7 +9,8 @@ class QWidget;
 
 // A modal message box that survives the destruction of its parent while it is
 // open: the device windows run these nested loops while bus results, process
-// ends and the closing of their opener keep arriving.
+// ends and the closing of their opener keep arriving. Texts are shown as plain
+// text, as they may quote a device.
 class GuardedMessageBox
 {
 public:

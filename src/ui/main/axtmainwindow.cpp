@@ -221,9 +221,12 @@ void AXTMainWindow::addUserDevice(const QString &typed)
     // would only mark that one device as a duplicate of itself.
     const int listed = onlineRowAt(normalised);
     if (listed >= 0) {
-        QMessageBox::critical(this, tr("Device Already Listed"),
-                              tr("The device at %1 (%2) is already online in the list.")
-                                      .arg(normalised, deviceModel->item(listed, TitleColumn)->text()));
+        QMessageBox box(QMessageBox::Critical, tr("Device Already Listed"),
+                        tr("The device at %1 (%2) is already online in the list.")
+                                .arg(normalised, deviceModel->item(listed, TitleColumn)->text()),
+                        QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);   // the title is the device's own text
+        box.exec();
         return;
     }
     const QString key = DeviceDatabase::placeholderKey(address);

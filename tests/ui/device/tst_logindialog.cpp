@@ -28,7 +28,7 @@ private:
 ArdentixDevice tst_LoginDialog::device()
 {
     ArdentixDevice device;
-    device.configTitle = QStringLiteral("Boiler \"House\" 2");
+    device.configTitle = QStringLiteral("<img src=x><b>Boiler</b> \"House\" 2");
     device.ipAddress = QHostAddress(QStringLiteral("10.77.0.2"));
     return device;
 }
@@ -45,7 +45,9 @@ void tst_LoginDialog::showsTheDeviceAndTheDefaultPrompt()
     LoginDialog dialog(nullptr, device(), QString());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Login Required"));
     QCOMPARE(textOf(dialog, "headingLabel"), QStringLiteral("Login Required"));
-    QCOMPARE(textOf(dialog, "deviceNameLabel"), QStringLiteral("Boiler \"House\" 2"));
+    // The device's title as it stands, markup and all.
+    QCOMPARE(textOf(dialog, "deviceNameLabel"), QStringLiteral("<img src=x><b>Boiler</b> \"House\" 2"));
+    QCOMPARE(dialog.findChild<QLabel *>("deviceNameLabel")->textFormat(), Qt::PlainText);
     QCOMPARE(textOf(dialog, "deviceIpLabel"), QStringLiteral("10.77.0.2"));
     QCOMPARE(textOf(dialog, "login_message_label"), QStringLiteral("Please login to continue"));
     QCOMPARE(textOf(dialog, "usernameLineEdit"), QStringLiteral("Admin"));
