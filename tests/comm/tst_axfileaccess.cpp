@@ -43,7 +43,7 @@ bool installStub(const QString &name)
 }
 
 const QString StatusFormat = "\\nax-upload-http-status: %{response_code}\\n";
-const QStringList FetchLimits = {"--max-filesize", "67108864", "--speed-limit", "1", "--speed-time", "120"};
+const QStringList FetchLimits = {"--max-filesize", "67108864", "--speed-limit", "1", "--speed-time", "120", "--fail"};
 
 } // namespace
 

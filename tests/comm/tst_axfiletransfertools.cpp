@@ -82,12 +82,16 @@ void TestAxFileTransferTools::uploadsAndFetchesThroughTheGatewaysWebSide()
     for (int i = 0; i < remoteNames.size(); ++i)
         fetchPaths << (i == 1 ? QString("-fetched %1").arg(i)
                               : m_bed->sandbox().filePath(QString("fetched %1").arg(i)));
-    QVERIFY(access.getFileList(fetchPaths, remoteNames, device, 0));
+    // A name the device does not hold leaves no file: its error page is not the file.
+    const QString absentPath = m_bed->sandbox().filePath("absent");
+    QVERIFY(access.getFileList(fetchPaths + QStringList(absentPath), remoteNames + QStringList("absent.bin"),
+                               device, 0));
     QVERIFY(fetched.wait(30000));
     QCOMPARE(fetched.first().at(0).toBool(), true);
     for (int i = 0; i < remoteNames.size(); ++i)
         QVERIFY2(readTestFile(fetchPaths.at(i)) == contents.at(i), qPrintable(remoteNames.at(i)));
-    QCOMPARE(emulator().countLines(QRegularExpression(" auth=ok http$")), 8);
+    QVERIFY(!QFile::exists(absentPath));
+    QCOMPARE(emulator().countLines(QRegularExpression(" auth=ok http$")), 9);
 }
 
 void TestAxFileTransferTools::refusedUploadsAreReportedFailed()

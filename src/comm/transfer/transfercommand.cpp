@@ -44,6 +44,9 @@ TransferCommand TransferCommand::curlDownload(const QString &host, const QString
     // without a size is the caller's to watch.
     command.arguments << QStringLiteral("--max-filesize") << QString::number(maxBytes);
     command.addStallLimit();
+    // An error page (a missing file, a refused login) is no device file: curl
+    // then ends with an error instead of saving the page under the file's name.
+    command.arguments << QStringLiteral("--fail");
     return command;
 }
 
