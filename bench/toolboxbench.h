@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/resource.h>
+
 #include <cstdio>
 
 // The program's debug output and warnings would bury the figures.
@@ -48,6 +50,15 @@ inline bool copyRunFiles(const QString &to)
                 return false;
     }
     return true;
+}
+
+// User and system time of every thread of this process, the ended ones too.
+inline qint64 cpuMicroseconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000000 + usage.ru_utime.tv_usec
+           + usage.ru_stime.tv_usec;
 }
 
 inline AXTMainWindow *toolboxMainWindow()

@@ -30,7 +30,6 @@
 #include <QThread>
 #include <QTimer>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -92,14 +91,6 @@ private:
     QSet<QString> known;
     QSet<QString> lost;
 };
-
-qint64 cpuMicroseconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000000 + usage.ru_utime.tv_usec
-           + usage.ru_stime.tv_usec;
-}
 
 double residentMb()
 {
