@@ -7,7 +7,6 @@
 //
 //   bench_idle [--seconds S]    (default: 60 s)
 
-#include "app/ardentixtoolbox.h"
 #include "comm/link/adapterlist.h"
 
 #include "netnspair.h"
@@ -22,11 +21,16 @@
 #include <sys/resource.h>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
 const int kStartUpMs = 5000;
+
+struct Figures
+{
+    double wakeupsPerSecond = 0;
+    double cpuPercent = 0;
+};
 
 qint64 voluntarySwitches()
 {
@@ -42,9 +46,35 @@ void runEventsFor(int milliseconds)
     loop.exec();
 }
 
-int fail(const QString &why)
+bool idle(int seconds, Figures *figures, QString *error)
 {
-    return benchFailed("bench_idle", why);
+    TestSandbox sandbox;
+    NetnsPair pair;
+    if (!fillWorkingFolder(sandbox, error) || !pair.setUp(error) || !pair.enter(NetnsPair::A, error))
+        return false;
+    const int adapters = AdapterList().count();
+    if (adapters != 1) {
+        *error = QStringLiteral("%1 adapters in the namespace, not 1").arg(adapters);
+        return false;
+    }
+    auto toolbox = startToolbox(error);
+    if (!toolbox)
+        return false;
+    runEventsFor(kStartUpMs);
+
+    const qint64 switchesBefore = voluntarySwitches();
+    const qint64 cpuBefore = cpuMicroseconds();
+    QElapsedTimer clock;
+    clock.start();
+    runEventsFor(seconds * 1000);
+    const double elapsedMs = double(clock.elapsed());
+    figures->wakeupsPerSecond = (voluntarySwitches() - switchesBefore) * 1000.0 / elapsedMs;
+    figures->cpuPercent = (cpuMicroseconds() - cpuBefore) / 10.0 / elapsedMs;
+
+    toolboxMainWindow()->close();
+    toolbox.reset();
+    pair.leave();
+    return true;
 }
 
 } // namespace
@@ -60,42 +90,13 @@ int main(int argc, char *argv[])
     if (arguments.size() == 2 && arguments.first() == QLatin1String("--seconds"))
         seconds = arguments.last().toInt(&ok);
     if (!ok || seconds < 1)
-        return fail(QStringLiteral("usage: bench_idle [--seconds S]"));
+        return benchFailed("bench_idle", QStringLiteral("usage: bench_idle [--seconds S]"));
 
-    const QString unavailable = NetnsPair::unavailableReason();
-    if (!unavailable.isEmpty())
-        return fail(unavailable);
-    TestSandbox sandbox;
-    if (!sandbox.isValid() || !copyRunFiles(sandbox.path()))
-        return fail(QStringLiteral("no working folder"));
-    NetnsPair pair;
-    QString error;
-    if (!pair.setUp(&error) || !pair.enter(NetnsPair::A, &error))
-        return fail(error);
-    const int adapters = AdapterList().count();
-    if (adapters != 1)
-        return fail(QStringLiteral("%1 adapters in the namespace, not 1").arg(adapters));
-
-    auto toolbox = std::make_unique<ArdentixToolbox>();
-    toolbox->Start(RUN_MODE(0));
-    AXTMainWindow *window = toolboxMainWindow();
-    if (!window)
-        return fail(QStringLiteral("the program did not start"));
-    runEventsFor(kStartUpMs);
-
-    const qint64 switchesBefore = voluntarySwitches();
-    const qint64 cpuBefore = cpuMicroseconds();
-    QElapsedTimer clock;
-    clock.start();
-    runEventsFor(seconds * 1000);
-    const double elapsedMs = double(clock.elapsed());
-    const double wakeups = (voluntarySwitches() - switchesBefore) * 1000.0 / elapsedMs;
-    const double cpuPercent = (cpuMicroseconds() - cpuBefore) / 10.0 / elapsedMs;
-
-    window->close();
-    toolbox.reset();
-    pair.leave();
-    std::printf("idle 1 adapter: wakeups %.0f/s, cpu %.2f%%\n", wakeups, cpuPercent);
+    QString error = NetnsPair::unavailableReason();
+    Figures figures;
+    if (!error.isEmpty() || !idle(seconds, &figures, &error))
+        return benchFailed("bench_idle", error);
+    std::printf("idle 1 adapter: wakeups %.0f/s, cpu %.2f%%\n", figures.wakeupsPerSecond, figures.cpuPercent);
     std::fflush(stdout);
     return 0;
 }

@@ -159,13 +159,9 @@ void runEventsFor(int milliseconds, const std::function<void()> &everySecond)
 bool live(int devices, int httpDelayMs, int seconds, Figures *figures, QString *error)
 {
     TestSandbox sandbox;
-    if (!sandbox.isValid() || !copyRunFiles(sandbox.path())) {
-        *error = QStringLiteral("no working folder");
-        return false;
-    }
     NetnsPair pair;
     QProcess emulator;
-    if (!pair.setUp(error) || !preparePair(pair, error)
+    if (!fillWorkingFolder(sandbox, error) || !pair.setUp(error) || !preparePair(pair, error)
         || !startGateways(pair, devices, httpDelayMs, sandbox.filePath(QStringLiteral("emulator.log")), &emulator,
                           error)
         || !pair.enter(NetnsPair::A, error))
@@ -173,13 +169,10 @@ bool live(int devices, int httpDelayMs, int seconds, Figures *figures, QString *
 
     QElapsedTimer clock;
     clock.start();
-    auto toolbox = std::make_unique<ArdentixToolbox>();
-    toolbox->Start(RUN_MODE(0));
-    AXTMainWindow *window = toolboxMainWindow();
-    if (!window) {
-        *error = QStringLiteral("the program did not start");
+    auto toolbox = startToolbox(error);
+    if (!toolbox)
         return false;
-    }
+    AXTMainWindow *window = toolboxMainWindow();
     const QAbstractItemModel *rows = window->findChild<QTableView *>("deviceTableView")->model();
     WebSideTally webSide;
     QObject::connect(toolbox->findChild<DeviceDatabase *>(), &DeviceDatabase::onlineDeviceUpdate, toolbox.get(),
