@@ -37,6 +37,7 @@ private slots:
     void authentication_data();
     void authentication();
     void lateAnswerIsReportedAsTimedOut();
+    void slowWebSideIsProbedOnceAtATime();
 
 private:
     static bool isChild();
@@ -429,6 +430,31 @@ void TestJsonProbe::lateAnswerIsReportedAsTimedOut()
     QTest::qWait(2500); // the device's late answer arrives to nobody
     QCOMPARE(time.count(), 0);
     QCOMPARE(callback.count(), 1);
+}
+
+// Re-checks asked while a slow device's probe is under way join it; once it
+// has ended, the next re-check is a probe of its own.
+void TestJsonProbe::slowWebSideIsProbedOnceAtATime()
+{
+    if (!isChild()) {
+        runAsChild({"--http-delay", "1500"});
+        if (childPassed()) {
+            QCOMPARE(emulator().countLines(QRegularExpression(" rpc read system status ")), 2);
+            QCOMPARE(emulator().countLines(QRegularExpression(" GET /index\\.htm ")), 2);
+        }
+        return;
+    }
+    AxSignalObject root;
+    JsonComm client(nullptr, &root);
+    ProbeState state(&root);
+    const ArdentixDevice device = gateway();
+    for (int recheck = 0; recheck < 3; ++recheck) {
+        client.CheckAxguiSupport(device);
+        QTest::qWait(900);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(state.summary(), QStringLiteral("json=1 axgui=1 diag=1 password=- security=-"), 5000);
+    client.CheckAxguiSupport(device);
+    QTest::qWait(3500); // both of its stages answered
 }
 
 QTEST_GUILESS_MAIN(TestJsonProbe)

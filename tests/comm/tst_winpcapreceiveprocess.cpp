@@ -24,7 +24,7 @@ private slots:
 
     void onlyFramesFromVekPortsArrive();
     void queueKeepsEveryFrameUpToItsLimit();
-    void destructionStopsTheThreadPromptly();
+    void idleCaptureWakesAtOnceForAFrameOrAStop();
     void unopenableAdapterStartsNoThread();
 
 private:
@@ -152,16 +152,24 @@ void TestWinPcapReceiveProcess::queueKeepsEveryFrameUpToItsLimit()
     QCOMPARE(capture.droppedFrames(), quint64(total - limit));
 }
 
-void TestWinPcapReceiveProcess::destructionStopsTheThreadPromptly()
+// Idle, the thread sleeps until something happens: a frame is taken as it
+// arrives, and a stop ends the thread at once.
+void TestWinPcapReceiveProcess::idleCaptureWakesAtOnceForAFrameOrAStop()
 {
     AX_REQUIRE_TESTBED(*m_bed);
     setUpWire();
 
-    // Idle: no frame passes the filter, so only a break can end the read.
     auto *idle = new WinPcapReceiveProcess(m_adapters->adapter(0));
     idle->startCapture();
-    QTest::qWait(20);
+    QTest::qWait(300);
     QElapsedTimer timer;
+    timer.start();
+    send(1024, 60);
+    while (idle->pendingFrames() == 0 && timer.elapsed() < 5000)
+        QThread::msleep(1);   // no events handled: the frame stays pending
+    QVERIFY2(timer.elapsed() < 250, qPrintable(QString::number(timer.elapsed())));
+
+    QTest::qWait(300);
     timer.start();
     delete idle;
     QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));

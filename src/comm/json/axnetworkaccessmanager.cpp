@@ -56,19 +56,15 @@ void AxNetworkAccessManager::hand(const QNetworkRequest &request, const QByteArr
     AX_NETWORK_REPLY record;
     record.replyType = request.attribute(ReplyTypeAttribute).toUInt();
     record.requestId = request.attribute(RequestIdAttribute).toUInt();
-    record.deadline = QDateTime::currentMSecsSinceEpoch() + deadline;
     waitingRequests.append(Waiting{request, body, isPost, record});
     sendWaiting();
     if (!stopRequested && !checkTimer.isActive())
         checkTimer.start();
 }
 
-// One past its deadline is left for the check to report.
 void AxNetworkAccessManager::sendWaiting()
 {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    while (onTheWire.size() < kMaxInFlight && !waitingRequests.isEmpty() && !stopRequested
-           && now <= waitingRequests.first().record.deadline)
+    while (onTheWire.size() < kMaxInFlight && !waitingRequests.isEmpty() && !stopRequested)
         send(waitingRequests.takeFirst());
 }
 
@@ -101,19 +97,13 @@ void AxNetworkAccessManager::send(const Waiting &waiting)
 
     AX_NETWORK_REPLY pending = waiting.record;
     pending.reply = reply;
+    pending.deadline = QDateTime::currentMSecsSinceEpoch() + deadline;
     pendingReplies.append(pending);
 }
 
 void AxNetworkAccessManager::checkPendingReplies()
 {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    // The waiting ones first, so that no slot freed below goes to a request
-    // already late; they are in the order given, so their deadlines too.
-    while (!waitingRequests.isEmpty() && now > waitingRequests.first().record.deadline) {
-        const AX_NETWORK_REPLY record = waitingRequests.takeFirst().record;
-        emit RequestTimeOut(record, record.requestId);
-    }
-
     const QList<AX_NETWORK_REPLY> pending = pendingReplies;
     pendingReplies.clear();
     for (const AX_NETWORK_REPLY &record : pending) {

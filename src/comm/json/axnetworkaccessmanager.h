@@ -17,9 +17,10 @@ class QNetworkReply;
 // reports each finished reply as complete, and each reply still open past its
 // deadline as timed out, aborting it. The check runs in the thread that owns
 // the replies, so a reply is never touched from another thread.
-// A request's deadline runs from when it is handed over. At most
-// kMaxInFlight requests are on the wire at once; the others wait their turn
-// in the order given, and one still waiting at its deadline times out unsent.
+// At most kMaxInFlight requests are on the wire at once; the others wait
+// their turn in the order given. A request's deadline runs from when it goes
+// on the wire, so a slow device's answer is waited for however long the queue
+// was; callers keep the queue short (one probe per device).
 // Plain http to a device's address goes through DirectHttpReply; the rest
 // (https, named hosts) through the network access manager.
 class AxNetworkAccessManager : public QObject
@@ -38,9 +39,10 @@ public:
 
     static constexpr int kDefaultDeadlineMs = 8000;
     static constexpr int kCheckIntervalMs = 100;
-    // The probes of a thousand devices at once would hold a thousand sockets
-    // open, and every pass of the event loop polls them all.
-    static constexpr int kMaxInFlight = 32;
+    // Enough for the probes of a thousand devices whose web side answers in
+    // seconds; every socket open is polled by each pass of the event loop, and
+    // a desktop session often allows a process no more than 1024 descriptors.
+    static constexpr int kMaxInFlight = 256;
     // A body past this size is cut off; readers refuse a longer one.
     static constexpr qint64 kMaxReplyBytes = 8 * 1024 * 1024;
 
@@ -58,8 +60,7 @@ public slots:
 signals:
     // The reply finished, with or without an error; it is the receiver's to close and release.
     void RequestComplete(AX_NETWORK_REPLY reply);
-    // The reply missed its deadline; it has been aborted and released already,
-    // or, for a request that was still waiting its turn, never sent (reply null).
+    // The reply missed its deadline; it has been aborted and released already.
     void RequestTimeOut(AX_NETWORK_REPLY reply, quint32 id);
 
 private slots:

@@ -47,11 +47,29 @@ bool JsonComm::isCloudReachable() const
     return cloudReachable;
 }
 
-void JsonComm::prepareRequest(ArdentixDevice device, QNetworkRequest &request)
+bool JsonComm::isProbe(JSON_REPLY_TYPE replyType)
+{
+    switch (replyType) {
+    case REPLY_SYSTEM_STATUS:
+    case REPLY_INDEX_PAGE:
+    case REPLY_DIAGNOSTICS_PAGE:
+    case REPLY_SECURITY_CONFIG:
+    case REPLY_SECURE_DOMAIN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void JsonComm::prepareRequest(ArdentixDevice device, QNetworkRequest &request, JSON_REPLY_TYPE replyType)
 {
     const quint32 requestId = ++requestCounter;
-    pendingRequests.insert(requestId, JsonDeviceRequest{device, requestId, QString()});
+    const bool probe = isProbe(replyType);
+    if (probe)
+        ++probesUnderWay[device.ipAddress];
+    pendingRequests.insert(requestId, JsonDeviceRequest{device, requestId, QString(), probe});
     request.setAttribute(AxNetworkAccessManager::RequestIdAttribute, requestId);
+    request.setAttribute(AxNetworkAccessManager::ReplyTypeAttribute, int(replyType));
     // Redirects are followed by the handlers, which check where they lead.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
 
@@ -111,8 +129,6 @@ bool JsonComm::postJsonRpc(ArdentixDevice device, const QString &method, const Q
         qDebug() << "[JSON] Request not written:" << method;
         return false;
     }
-    QNetworkRequest request(jsonRpcUrl(device.ipAddress.toString()));
-    prepareRequest(device, request);
     JSON_REPLY_TYPE replyType = REPLY_JSON;
     switch (kind) {
     case KIND_SYSTEM_STATUS: replyType = REPLY_SYSTEM_STATUS; break;
@@ -121,7 +137,8 @@ bool JsonComm::postJsonRpc(ArdentixDevice device, const QString &method, const Q
     case KIND_READ_TIME: replyType = REPLY_SYSTEM_TIME; break;
     default: break;
     }
-    request.setAttribute(AxNetworkAccessManager::ReplyTypeAttribute, int(replyType));
+    QNetworkRequest request(jsonRpcUrl(device.ipAddress.toString()));
+    prepareRequest(device, request, replyType);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json;charset=UTF-8"));
     requestThread->post(request, body);
     return true;
@@ -144,8 +161,7 @@ quint32 JsonComm::postWithReplyType(const QString &method, const QVariantMap &pa
     if (!buildJsonRpc(method, params, body))
         return 0;
     QNetworkRequest request(jsonRpcUrl(device.ipAddress.toString()));
-    prepareRequest(device, request);
-    request.setAttribute(AxNetworkAccessManager::ReplyTypeAttribute, int(replyType));
+    prepareRequest(device, request, replyType);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json;charset=UTF-8"));
     requestThread->post(request, body);
     return requestCounter;
@@ -155,8 +171,7 @@ void JsonComm::getPage(const ArdentixDevice &device, const QUrl &url, JSON_REPLY
                        const QByteArray &contentType, int redirects)
 {
     QNetworkRequest request(url);
-    prepareRequest(device, request);
-    request.setAttribute(AxNetworkAccessManager::ReplyTypeAttribute, int(replyType));
+    prepareRequest(device, request, replyType);
     request.setAttribute(RedirectCountAttribute, redirects);
     if (!contentType.isEmpty())
         request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
@@ -197,7 +212,13 @@ ArdentixDevice JsonComm::takePendingRequest(quint32 id)
 
 JsonDeviceRequest JsonComm::takePendingEntry(quint32 id)
 {
-    return pendingRequests.take(id);
+    const JsonDeviceRequest entry = pendingRequests.take(id);
+    if (entry.probe) {
+        const auto underWay = probesUnderWay.find(entry.device.ipAddress);
+        if (underWay != probesUnderWay.end() && --*underWay == 0)
+            probesUnderWay.erase(underWay);
+    }
+    return entry;
 }
 
 void JsonComm::ProcessNetworkRepsponse(AX_NETWORK_REPLY ax_reply)

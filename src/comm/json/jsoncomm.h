@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -121,7 +122,8 @@ private:
         QNetworkRequest::Attribute(QNetworkRequest::User + 3);
 
     // Request core.
-    void prepareRequest(ArdentixDevice device, QNetworkRequest &request);
+    static bool isProbe(JSON_REPLY_TYPE replyType);
+    void prepareRequest(ArdentixDevice device, QNetworkRequest &request, JSON_REPLY_TYPE replyType);
     bool buildJsonRpc(const QString &method, const QVariantMap &params, QByteArray &body) const;
     static QUrl jsonRpcUrl(const QString &ip);
     static QUrl deviceUrl(const ArdentixDevice &device, const QString &path);
@@ -151,6 +153,8 @@ private:
     quint32 requestCounter = 1;
     // By request id: a thousand devices' probes are out at once.
     QHash<quint32, JsonDeviceRequest> pendingRequests;
+    // Devices with probe requests waiting or on the wire, and how many.
+    QHash<QHostAddress, int> probesUnderWay;
     QList<JsonFileRequest> pendingFileRequests;
     QTimer dnsCheckTimer;
     bool cloudReachable = false;

@@ -33,9 +33,7 @@ bool JsonComm::UpdateIpSettings(ArdentixDevice device, QString n1_ip, QString n2
     if (!buildJsonRpc(QStringLiteral("update ip settings"), ipAddressParams(n1_ip, n2_ip), body))
         return false;
     QNetworkRequest request(jsonRpcUrl(device.ipAddress.toString()));
-    prepareRequest(device, request);
-    request.setAttribute(AxNetworkAccessManager::ReplyTypeAttribute,
-                         int(restart ? REPLY_UPDATE_IP_RESTART : REPLY_UPDATE_IP));
+    prepareRequest(device, request, restart ? REPLY_UPDATE_IP_RESTART : REPLY_UPDATE_IP);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json;charset=UTF-8"));
     requestThread->post(request, body);
     return true;
@@ -108,9 +106,13 @@ bool JsonComm::ReadSystemStatus(ArdentixDevice device)
     return postJsonRpc(device, QStringLiteral("read system status"), {{"protocol_version", 1}}, KIND_SYSTEM_STATUS);
 }
 
+// A re-check asked while the device's last probe is still waiting or on the
+// wire joins it: a slow device is never asked twice at once, and the queue of
+// requests holds at most one probe per device.
 void JsonComm::CheckAxguiSupport(ArdentixDevice device)
 {
-    ReadSystemStatus(device);
+    if (!probesUnderWay.contains(device.ipAddress))
+        ReadSystemStatus(device);
 }
 
 quint32 JsonComm::requestFileList(ArdentixDevice device)

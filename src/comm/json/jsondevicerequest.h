@@ -12,6 +12,7 @@ struct JsonDeviceRequest
     ArdentixDevice device;
     quint32 requestId = 0;
     QString fileName;   // a file get's name as its answer reports it, so a time-out can report it too
+    bool probe = false; // part of a probe of what the device supports
 };
 
 // A file sent by HTTP and waiting for the device's answer.

@@ -7,7 +7,11 @@
 #include <QMutexLocker>
 
 #include <pcap/pcap.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -21,6 +25,12 @@ WinPcapReceiveProcess::WinPcapReceiveProcess(const Adapter *adapter)
 {
     m_dropLogTimer.setInterval(kDropLogIntervalMs);
     connect(&m_dropLogTimer, &QTimer::timeout, this, &WinPcapReceiveProcess::logDrops);
+    // Without a way to wake it, a capture waiting for frames could not be stopped.
+    m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_wakeFd < 0) {
+        qCritical() << "Unable to open the adapter:" << qt_error_string(errno);
+        return;
+    }
     openAdapter();
 }
 
@@ -28,6 +38,8 @@ WinPcapReceiveProcess::~WinPcapReceiveProcess()
 {
     stopCapture();
     closeAdapter();
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
 }
 
 void WinPcapReceiveProcess::startCapture()
@@ -63,7 +75,8 @@ quint64 WinPcapReceiveProcess::kernelDroppedFrames() const
 // Nothing here waits on the owner's thread: a frame is queued or, with the
 // queue full, counted as dropped. The kernel's count of the frames it dropped
 // is looked up when frames come, at most once a second: it can only grow
-// while they do.
+// while they do. The handle does not block: the thread reads what is there,
+// then waits for more.
 void WinPcapReceiveProcess::run()
 {
     int readErrors = 0;
@@ -80,17 +93,28 @@ void WinPcapReceiveProcess::run()
                 readKernelDrops();
                 sinceKernelDrops.start();
             }
-        } else if (result == -1) {
-            ++readErrors;
-            msleep(10);
-            if (readErrors >= ReopenAfterErrors && !m_stopping) {
-                closeAdapter();
-                openAdapter();
-                readErrors = 0;
-            }
+            continue;
         }
-        // 0 is the read time-out and -2 a break: the loop condition decides.
+        if (result == 0 && waitForFrames())
+            continue;
+        ++readErrors;
+        msleep(10);
+        if (readErrors >= ReopenAfterErrors && !m_stopping) {
+            closeAdapter();
+            openAdapter();
+            readErrors = 0;
+        }
     }
+}
+
+// Sleeps until a frame can be read or a stop wakes the thread. False when
+// the wait failed or the capture reports an error: a read error.
+bool WinPcapReceiveProcess::waitForFrames()
+{
+    pollfd waitFor[] = {{pcap_get_selectable_fd(m_handle), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+    if (poll(waitFor, 2, -1) < 0)
+        return errno == EINTR;
+    return !(waitFor[0].revents & (POLLERR | POLLHUP | POLLNVAL));
 }
 
 void WinPcapReceiveProcess::queueFrame(const unsigned char *data, int length)
@@ -151,8 +175,9 @@ void WinPcapReceiveProcess::logDrops()
 
 // Immediate mode makes every frame readable at once and gives the buffer a
 // fixed slot per frame, so it holds the same number of frames however they
-// are spaced in time. A filter that cannot be set closes the handle: an
-// adapter capturing everything would hand every frame of the network over.
+// are spaced in time; so the read timeout never holds a frame back, and the
+// handle is read without blocking. A filter that cannot be set closes the
+// handle: an adapter capturing everything would hand every frame over.
 void WinPcapReceiveProcess::openAdapter()
 {
     const QByteArray device = m_adapter->winPcapName().toLatin1();
@@ -160,7 +185,8 @@ void WinPcapReceiveProcess::openAdapter()
     pcap_t *handle = pcap_create(device.constData(), errbuf);
     if (!handle || pcap_set_snaplen(handle, SnapshotLength) != 0 || pcap_set_promisc(handle, 1) != 0
         || pcap_set_timeout(handle, kReadTimeoutMs) != 0 || pcap_set_immediate_mode(handle, 1) != 0
-        || pcap_set_buffer_size(handle, KernelBufferBytes) != 0 || pcap_activate(handle) < 0) {
+        || pcap_set_buffer_size(handle, KernelBufferBytes) != 0 || pcap_activate(handle) < 0
+        || pcap_setnonblock(handle, 1, errbuf) != 0 || pcap_get_selectable_fd(handle) < 0) {
         if (handle)
             pcap_close(handle);
         std::fprintf(stderr, "\nUnable to open the adapter. %s is not supported by WinPcap\n", device.constData());
@@ -196,15 +222,14 @@ void WinPcapReceiveProcess::closeAdapter()
     }
 }
 
-// pcap_next_ex waits while no frame passes the filter; only a break wakes it.
 void WinPcapReceiveProcess::stopCapture()
 {
     m_dropLogTimer.stop();
     m_stopping = true;
-    {
-        QMutexLocker locker(&m_handleMutex);
-        if (m_handle)
-            pcap_breakloop(m_handle);
+    if (m_wakeFd >= 0) {
+        const quint64 wake = 1;
+        if (::write(m_wakeFd, &wake, sizeof wake) < 0)
+            qWarning() << "Capture not woken:" << qt_error_string(errno);
     }
     wait();
 }

@@ -20,6 +20,9 @@ struct pcap;
 // second: the kernel's capture buffer, when this thread is not scheduled for
 // long; and the queue to the owner's thread, when that thread does not take
 // them for long. Every frame that fits both is delivered.
+//
+// With nothing to read the thread sleeps until a frame arrives or a stop
+// wakes it: an idle adapter costs no wakeups.
 class WinPcapReceiveProcess : public QThread
 {
     Q_OBJECT
@@ -55,6 +58,7 @@ private:
     void openAdapter();
     void closeAdapter();
     void stopCapture();
+    bool waitForFrames();
     void queueFrame(const unsigned char *data, int length);
     void readKernelDrops();
     void deliverFrames();
@@ -62,10 +66,11 @@ private:
 
     const Adapter *m_adapter;
     pcap *m_handle = nullptr;
-    // Guards m_handle between a reopen in the capture thread and a stop
-    // from the owner's thread; never held while reading.
+    // Guards m_handle between a reopen in the capture thread and a look from
+    // the owner's thread; never held while reading.
     mutable QMutex m_handleMutex;
     std::atomic_bool m_stopping{false};
+    int m_wakeFd = -1;   // written by a stop, to end the wait for frames
 
     QMutex m_queueMutex;
     QList<QByteArray> m_queue;          // guarded by m_queueMutex
