@@ -447,6 +447,12 @@ void TestJsonComm::securityRedirects()
     for (const CannedHttpServer::Received &request : std::as_const(device.received))
         pageRequests += request.path == page ? 1 : 0;
     QCOMPARE(pageRequests, 1 + JsonComm::kMaxRedirects);
+
+    // Only web pages are followed: a local file is never read for a device.
+    device.setAnswer(page, {302, {}, "Location: file:///etc/hostname\r\n", 0});
+    client->ReadSystemStatus(secure);
+    QTRY_COMPARE(seen.size(), 3);
+    QCOMPARE(seen.at(2), QStringLiteral("0"));
 }
 
 void TestJsonComm::authenticationStatus_data()

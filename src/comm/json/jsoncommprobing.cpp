@@ -111,14 +111,17 @@ void JsonComm::processSecurityConfigResponse(QNetworkReply *reply, quint32 reque
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status == 301 || status == 302) {
         const int redirects = reply->request().attribute(RedirectCountAttribute).toInt();
-        const QUrl target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
-        if (redirects >= kMaxRedirects || !target.isValid()) {
+        // A relative location is relative to the page that gave it.
+        const QUrl target =
+            reply->url().resolved(reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
+        // Only web pages: a device must not make us read a local file or another kind of resource.
+        const bool webPage = target.scheme() == QLatin1String("http") || target.scheme() == QLatin1String("https");
+        if (redirects >= kMaxRedirects || !target.isValid() || !webPage) {
             qDebug() << ip << "Security settings redirected too often or nowhere:" << target.toString();
             bus->_slot_up_security_status(ip, SECURITY_DISABLED, answered);
             return;
         }
-        // A relative location is relative to the page that gave it.
-        requestSecurityConfigUrl(device, reply->url().resolved(target), redirects + 1);
+        requestSecurityConfigUrl(device, target, redirects + 1);
         return;
     }
 
