@@ -70,7 +70,8 @@ void AXMessageWindow::messageOutput(QtMsgType type, const QString &text)
 {
     if (type == QtFatalMsg)
         endWithFatal(text);
-    ui->textEdit->append(prefixed(type, text));
+    // Messages quote device titles and answers: shown as written, never as markup.
+    ui->textEdit->append(Qt::convertFromPlainText(prefixed(type, text), Qt::WhiteSpacePre));
 }
 
 void axMessageWindowHandler(QtMsgType type, const QMessageLogContext &, const QString &text)
