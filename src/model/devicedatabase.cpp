@@ -176,7 +176,8 @@ void DeviceDatabase::arrive(ArdentixDevice *device, Arrival arrival)
 
     device->duplicateIpAddress = false;
     QList<ArdentixDevice> sharing;
-    if (isDuplicateIp(*device, &sharing)) {
+    bool placeholderShares = false;
+    if (isDuplicateIp(*device, &sharing, &placeholderShares)) {
         int changed = 0;
         for (ArdentixDevice &other : sharing) {
             other.duplicateIpAddress = true;
@@ -190,8 +191,11 @@ void DeviceDatabase::arrive(ArdentixDevice *device, Arrival arrival)
         logUpdateError();
         return;
     }
-    if (changed != 0)
+    if (changed != 0) {
+        if (placeholderShares)
+            adoptPlaceholder(*device);
         return;
+    }
 
     ReadResult placeholderRead = DeviceNotFound;
     const ArdentixDevice placeholder =
@@ -448,7 +452,8 @@ qint64 DeviceDatabase::now() const
     return m_clock();
 }
 
-bool DeviceDatabase::isDuplicateIp(const ArdentixDevice &device, QList<ArdentixDevice> *sharing)
+bool DeviceDatabase::isDuplicateIp(const ArdentixDevice &device, QList<ArdentixDevice> *sharing,
+                                   bool *placeholderShares)
 {
     // A placeholder stands for a device not heard yet: it is no second device at its address.
     const auto isPlaceholder = [](const QString &mac) { return mac.startsWith(QLatin1String(placeholderPrefix)); };
@@ -462,7 +467,9 @@ bool DeviceDatabase::isDuplicateIp(const ArdentixDevice &device, QList<ArdentixD
         qDebug() << m_live.lastError().text();
         return false;
     }
-    macs.erase(std::remove_if(macs.begin(), macs.end(), isPlaceholder), macs.end());
+    const auto placeholders = std::remove_if(macs.begin(), macs.end(), isPlaceholder);
+    *placeholderShares = placeholders != macs.end();
+    macs.erase(placeholders, macs.end());
     if (macs.isEmpty() || (macs.size() == 1 && macs.first() == device.macAddress))
         return false;
     for (const ArdentixDevice &row : readDevicesByIp(ip)) {
@@ -486,6 +493,32 @@ void DeviceDatabase::replacePlaceholder(const ArdentixDevice &placeholder, Arden
     else
         reportFileWriteFailure(tr("User device %1 not saved to the device file")
                                    .arg(device->macAddress));
+}
+
+// A device already listed answers from an address the user added: the entry
+// was waiting for this device, so it goes, and the device becomes the user's.
+void DeviceDatabase::adoptPlaceholder(const ArdentixDevice &device)
+{
+    const QString key = placeholderKey(device.ipAddress);
+    ReadResult placeholderRead = DeviceNotFound;
+    const ArdentixDevice placeholder = readDeviceByMac(key, &placeholderRead);
+    if (placeholderRead != DeviceFound)
+        return;
+    emit removeDevice(key);
+    removeDeviceFromDefaultDatabaseByMac(key);
+    updateColumns("adoptPlaceholder",
+                  {{QStringLiteral("user_device"), true}, {QStringLiteral("favorite"), placeholder.favorite}},
+                  {QStringLiteral("mac_address"), device.macAddress});
+
+    ArdentixDevice adopted = readDeviceByMac(device.macAddress, &placeholderRead);
+    if (placeholderRead != DeviceFound)
+        return;
+    // Stored first, so a failed write keeps the entry in the file for the next run.
+    int removed = 0;
+    if (m_file.update(adopted) == DeviceDatabaseFile::NotStored && !m_file.insert(storedOffline(adopted)))
+        reportFileWriteFailure(tr("User device %1 not saved to the device file").arg(adopted.macAddress));
+    else if (!m_file.removeByMac(key, &removed))
+        reportFileWriteFailure(tr("Device %1 not removed from the device file").arg(key));
 }
 
 void DeviceDatabase::applyStep(ArdentixDevice *device, DeviceDatabaseLifeCycle::Step step,

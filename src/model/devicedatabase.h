@@ -92,8 +92,10 @@ private:
 
     qint64 now() const;
     void arrive(ArdentixDevice *device, Arrival arrival);
-    bool isDuplicateIp(const ArdentixDevice &device, QList<ArdentixDevice> *sharing);
+    // *placeholderShares tells whether a user-added entry waits at the device's address.
+    bool isDuplicateIp(const ArdentixDevice &device, QList<ArdentixDevice> *sharing, bool *placeholderShares);
     void replacePlaceholder(const ArdentixDevice &placeholder, ArdentixDevice *device);
+    void adoptPlaceholder(const ArdentixDevice &device);
     void applyStep(ArdentixDevice *device, DeviceDatabaseLifeCycle::Step step, quint64 now);
     void updateColumns(const char *operation, const QList<ColumnValue> &values,
                        const ColumnValue &key);

@@ -31,7 +31,7 @@ private slots:
     void startWindowDecidesOnlineOrNew();
     void placeholderIsReplacedByTheDeviceThatAnswers_data();
     void placeholderIsReplacedByTheDeviceThatAnswers();
-    void placeholderIsNoSecondDeviceOnItsAddress();
+    void listedDeviceAnsweringTakesItsPlaceholder();
     void deviceWithoutAddressAnswersNoPlaceholder();
     void favouritesGoToTheFileAndLeaveWithIt();
     void fileRowOfAListedDeviceUpdatesIt();
@@ -180,17 +180,26 @@ void TestDeviceDatabaseArrival::placeholderIsReplacedByTheDeviceThatAnswers()
     QVERIFY(!m_store->readDeviceByMac(macA).duplicateIpAddress);
 }
 
-void TestDeviceDatabaseArrival::placeholderIsNoSecondDeviceOnItsAddress()
+void TestDeviceDatabaseArrival::listedDeviceAnsweringTakesItsPlaceholder()
 {
     ArdentixDevice listed = testDevice(macA, ipX, m_clock.ms);
     listed.ipConnectivity = true;
     arrive(listed);
     addByAddress(testPlaceholder(ipX));
+    const QString key = DeviceDatabase::placeholderKey(QHostAddress(ipX));
+    QVERIFY(!m_store->readDeviceByMac(key).duplicateIpAddress);
+    m_signals.clear();
+
+    // The entry waited for this very device: it goes, and the device is the user's.
     arrive(listed);
+    QCOMPARE(m_signals, QStringList{QStringLiteral("remove ") + key});
     const ArdentixDevice back = m_store->readDeviceByMac(macA);
     QVERIFY(!back.duplicateIpAddress);
     QVERIFY(back.ipConnectivity);
-    QVERIFY(!m_store->readDeviceByMac(DeviceDatabase::placeholderKey(QHostAddress(ipX))).duplicateIpAddress);
+    QVERIFY(back.userDevice);
+    QVERIFY(back.favorite);
+    QCOMPARE(m_store->readDevicesByIp(ipX).size(), 1);
+    QCOMPARE(DeviceFileProbe().macs(), QStringList{macA});
 }
 
 void TestDeviceDatabaseArrival::deviceWithoutAddressAnswersNoPlaceholder()
