@@ -65,15 +65,17 @@ DirectHttpReply::DirectHttpReply(QNetworkAccessManager::Operation operation, con
         socket->write(outgoing);
         outgoing.clear();
     });
-    // What the socket holds unread stays small; the rest waits in the system's buffer.
-    socket->setReadBufferSize(kReadSliceBytes);
     connect(socket, &QTcpSocket::readyRead, this, &DirectHttpReply::readSlice);
     connect(socket, &QTcpSocket::disconnected, this, &DirectHttpReply::onDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, &DirectHttpReply::onSocketError);
     // An address goes direct, as DirectAddressProxyFactory says; asking the
     // system's proxy resolver for every connection costs more than the request.
     socket->setProxy(QNetworkProxy::NoProxy);
-    socket->connectToHost(QHostAddress(request.url().host()), quint16(request.url().port(80)));
+    // Unbuffered: the request goes out as it is written and the answer is read
+    // straight into the parser, with no buffers and notifier turns of the
+    // socket's own in between; what is not read yet waits in the system's buffer.
+    socket->connectToHost(QHostAddress(request.url().host()), quint16(request.url().port(80)),
+                          QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 QByteArray DirectHttpReply::requestBytes(const QByteArray &body) const
@@ -131,8 +133,22 @@ void DirectHttpReply::readSlice()
         return;
     const bool hadHead = parser.headComplete();
     const qint64 before = parser.body().size();
-    parser.feed(socket->read(kReadSliceBytes));
-    if (peerClosed && socket->bytesAvailable() == 0)
+    // One buffer for every reply of the thread: a slice is fed to the parser at once.
+    thread_local QByteArray slice;
+    if (slice.size() < kReadSliceBytes)
+        slice.resize(kReadSliceBytes);
+    const qint64 got = peerClosed ? -1 : socket->read(slice.data(), kReadSliceBytes);
+    if (got > 0)
+        parser.feed(QByteArrayView(slice.constData(), got));
+    // An unbuffered socket tells of the close by the read that finds it.
+    if (got < 0 && !peerClosed) {
+        if (socket->error() != QAbstractSocket::RemoteHostClosedError) {
+            onSocketError();
+            return;
+        }
+        peerClosed = true;
+    }
+    if (peerClosed)
         parser.close();
     if (!hadHead && parser.headComplete())
         takeHead();
@@ -158,7 +174,7 @@ void DirectHttpReply::readSlice()
     default:
         break;
     }
-    if (!sliceQueued && socket->bytesAvailable() > 0) {
+    if (!sliceQueued && got == kReadSliceBytes) {
         sliceQueued = true;
         QMetaObject::invokeMethod(this, &DirectHttpReply::readSlice, Qt::QueuedConnection);
     }
