@@ -116,7 +116,7 @@ private:
     };
     int insertPosition(quint32 addressNumber) const;
     static void writeDeviceRoles(QStandardItem *keyItem, const ArdentixDevice &device);
-    void updateDeviceRow(const ArdentixDevice &device, int row);
+    void updateDeviceRow(const ArdentixDevice &device, DeviceRowIndex::Entry *entry);
     bool isRowInSight(int row) const;
     void makeRowWidgets(int row, const DeferredRowWidgets::Row &widgets);
     void makeRowsInSight();

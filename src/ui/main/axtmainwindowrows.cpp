@@ -60,20 +60,18 @@ void AXTMainWindow::AddDeviceToList(const ArdentixDevice &device)
     if ((viewFilter == 1 && !device.favorite) || isPaused)
         return;
 
-    const QString address = device.ipAddress.toString();
-    const int known = deviceRow(device.macAddress);
-    if (known >= 0) {
-        const QStandardItem *addressItem = deviceModel->item(known, AddressColumn);
-        if (addressItem && addressItem->text() == address) {
+    if (DeviceRowIndex::Entry *known = rowIndex.find(device.macAddress)) {
+        if (DeviceRowIndex::sameAddress(known->shown.ipAddress, device.ipAddress)) {
             updateDeviceRow(device, known);
             return;
         }
         // A new address: the row moves to where that address sorts.
         deferredWidgets.remove(device.macAddress);
-        deviceModel->removeRow(known);
+        deviceModel->removeRow(known->index.row());
         makeRowsInSight();
     }
 
+    const QString address = device.ipAddress.toString();
     const int row = insertPosition(addressNumber(device));
     deviceModel->insertRow(row);
     if (!deviceModel->setData(deviceModel->index(row, 0), device.configTitle, Qt::EditRole)) {
@@ -109,7 +107,7 @@ void AXTMainWindow::AddDeviceToList(const ArdentixDevice &device)
     writeDeviceRoles(keyItem, device);
     keyItem->setData(device.userDevice, UserDeviceRole);
     keyItem->setEditable(false);
-    rowIndex.insert(device.macAddress, keyItem->index());
+    rowIndex.insert(device.macAddress, keyItem->index(), device);
 
     ui->deviceTableView->setSpan(row, TitleColumn, 1, 3);
     // A row inserted above the view pushes the one above the view into sight.
@@ -229,12 +227,16 @@ void AXTMainWindow::writeDeviceRoles(QStandardItem *keyItem, const ArdentixDevic
     keyItem->setData(int(device.discoveryState), DiscoveryStateRole);
 }
 
-void AXTMainWindow::updateDeviceRow(const ArdentixDevice &device, int row)
+// The maintenance pass brings every row once a second, mostly as it was: the
+// cells are written only when what they show has changed.
+void AXTMainWindow::updateDeviceRow(const ArdentixDevice &device, DeviceRowIndex::Entry *entry)
 {
+    const int row = entry->index.row();
+    const bool cellsChanged = !DeviceRowIndex::sameCells(entry->shown, device);
     QStandardItem *keyItem = deviceModel->item(row, 0);
-    if (keyItem->data(DetailsRowRole).toBool())
+    if (cellsChanged && keyItem->data(DetailsRowRole).toBool())
         updateRowTableWidget(device, row + 1);
-    if (!deviceModel->setData(deviceModel->index(row, 0), device.configTitle, Qt::EditRole)) {
+    if (cellsChanged && !deviceModel->setData(deviceModel->index(row, 0), device.configTitle, Qt::EditRole)) {
         qDebug("error setting item data");
         return;
     }
@@ -247,6 +249,8 @@ void AXTMainWindow::updateDeviceRow(const ArdentixDevice &device, int row)
     } else {
         refreshRowWidgets(row, device, badge);
     }
+    if (!cellsChanged)
+        return;
 
     QStandardItem *title = deviceModel->item(row, TitleColumn);
     QStandardItem *addressItem = deviceModel->item(row, AddressColumn);
@@ -259,6 +263,7 @@ void AXTMainWindow::updateDeviceRow(const ArdentixDevice &device, int row)
     setItemIcon(title, showsAlert(device, runMode) ? alertIcon : blankIcon);
     addressItem->setData(addressNumber(device), AddressNumberRole);
     writeDeviceRoles(keyItem, device);
+    entry->shown = device;
 }
 
 void AXTMainWindow::refreshRowWidgets(int row, const ArdentixDevice &device, DeferredRowWidgets::Badge badge)
@@ -403,7 +408,6 @@ void AXTMainWindow::deviceOffline(const ArdentixDevice &device)
         removeDeviceFromList(device.macAddress);
         return;
     }
-    const int row = deviceRow(device.macAddress);
-    if (row >= 0)
-        updateDeviceRow(device, row);
+    if (DeviceRowIndex::Entry *entry = rowIndex.find(device.macAddress))
+        updateDeviceRow(device, entry);
 }

@@ -285,6 +285,11 @@ void tst_DeviceRows::knownDeviceIsRefreshedInPlace()
     QCOMPARE(model()->item(1, 7)->text(), QString("02:A0:00:00:00:02"));
     QCOMPARE(widgetAt<QWidget>(1, 10), star);
     QCOMPARE(widgetAt<QWidget>(1, 11)->toolTip(), QString("Full connectivity"));
+
+    // Only the status changes: its role follows.
+    renamed.deviceStatus = DEVICE_STATUS_ERROR;
+    m_window->AddDeviceToList(renamed);
+    QCOMPARE(model()->item(1, 0)->data(AXTMainWindow::StatusTextRole).toString(), QString("Error"));
 }
 
 void tst_DeviceRows::newAddressMovesTheRow()
