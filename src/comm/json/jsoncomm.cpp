@@ -246,7 +246,9 @@ void JsonComm::ProcessNetworkRepsponse(AX_NETWORK_REPLY ax_reply)
     default: break;
     }
     reply->close();
-    reply->deleteLater();
+    // Finished and reported: nothing refers to it any more, and a deferred
+    // deletion would cost one more event for every request.
+    delete reply;
 }
 
 // The reply is gone already; what the report needs comes from the pending entry.
