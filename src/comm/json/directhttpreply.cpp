@@ -216,11 +216,12 @@ void DirectHttpReply::takeHead()
     for (const auto &field : parser.fields())
         setRawHeader(field.first, field.second);
     // Only a web page is followed; file: and the like are not the device's to name.
-    const QUrl target = QUrl::fromEncoded(parser.field("Location"));
-    const QString scheme = url().resolved(target).scheme();
-    if (isRedirect(status) && !target.isEmpty()
-        && (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
-        setAttribute(QNetworkRequest::RedirectionTargetAttribute, target);
+    if (isRedirect(status)) {
+        const QUrl target = QUrl::fromEncoded(parser.field("Location"));
+        const QString scheme = url().resolved(target).scheme();
+        if (!target.isEmpty() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
+            setAttribute(QNetworkRequest::RedirectionTargetAttribute, target);
+    }
     emit metaDataChanged();
 }
 

@@ -80,8 +80,8 @@ void JsonComm::prepareRequest(ArdentixDevice device, QNetworkRequest &request, J
     if (device.ipAddress.isNull() || QHostAddress(url.host()) != device.ipAddress)
         return;
     request.setAttribute(AxNetworkAccessManager::DeviceCertificateAttribute, true);
-    const QUrl own = deviceUrl(device, QString());
-    if (url.scheme() != own.scheme() || url.port(kHttpPort) != own.port(kHttpPort))
+    // The device itself is asked as deviceUrl() asks it: plain http on the HTTP port.
+    if (url.scheme() != QLatin1String("http") || url.port(kHttpPort) != kHttpPort)
         return;
     if (!device.password.isEmpty() && !device.username.isEmpty()) {
         const QByteArray credentials = (device.username + ':' + device.password).toLocal8Bit();

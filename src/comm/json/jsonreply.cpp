@@ -34,7 +34,8 @@ bool readText(QNetworkReply *reply, QString *text)
         text->clear();
         return false;
     }
-    const QByteArray body = reply->readAll();
+    // All of it has arrived: read as one piece, not in read-ahead chunks.
+    const QByteArray body = reply->read(reply->bytesAvailable());
     const qsizetype zero = body.indexOf('\0');
     *text = QString::fromLatin1(zero < 0 ? body : body.left(zero));
     if (text->isNull())
