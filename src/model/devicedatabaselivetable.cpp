@@ -78,9 +78,14 @@ bool DeviceDatabaseLiveTable::update(const QList<ColumnValue> &values, const Col
 {
     *changed = 0;
     QStringList columns;
+    columns.reserve(values.size() + 1);
     for (const ColumnValue &value : values)
         columns.append(value.column);
-    QSqlQuery &query = m_connection.prepared(DeviceDatabaseSchema::update(columns, key.column));
+    columns.append(key.column);
+    QString &sql = m_updateStatements[columns];
+    if (sql.isEmpty())
+        sql = DeviceDatabaseSchema::update(columns.first(values.size()), key.column);
+    QSqlQuery &query = m_connection.prepared(sql);
     for (const ColumnValue &value : values)
         query.bindValue(DeviceDatabaseSchema::bindName(value.column), value.value);
     query.bindValue(DeviceDatabaseSchema::bindName(key.column), key.value);

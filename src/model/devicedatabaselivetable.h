@@ -6,6 +6,7 @@
 #include "devicedatabaselifecycle.h"
 #include "devicedatabaserowreader.h"
 
+#include <QHash>
 #include <QList>
 #include <QSqlError>
 #include <QStringList>
@@ -65,6 +66,9 @@ private:
     void reportProblem(const QString &problem);
 
     DeviceDatabaseConnection m_connection;
+    // UPDATE texts by their assigned columns and key column, last: a few
+    // kinds of update come hundreds of times a second.
+    QHash<QStringList, QString> m_updateStatements;
     // Every full-row read selects all columns of the table, so one lookup serves them all.
     std::unique_ptr<DeviceDatabaseRowReader> m_rowReader;
     std::unique_ptr<DeviceDatabaseRowReader> m_lifeCycleReader;
