@@ -58,6 +58,8 @@ protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
         const qint64 count = qMin(maxSize, m_body.size() - m_read);
+        if (count <= 0)
+            return 0; // either pointer may be null then, which memcpy must not get
         memcpy(data, m_body.constData() + m_read, size_t(count));
         m_read += count;
         return count;
