@@ -111,12 +111,15 @@ void JsonComm::processSecurityConfigResponse(QNetworkReply *reply, quint32 reque
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status == 301 || status == 302) {
         const int redirects = reply->request().attribute(RedirectCountAttribute).toInt();
+        // Checked before it is resolved: no location, or one dropped as no web page,
+        // would resolve to this very page and fetch it again.
+        const QUrl location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
         // A relative location is relative to the page that gave it.
-        const QUrl target =
-            reply->url().resolved(reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
+        const QUrl target = reply->url().resolved(location);
         // Only web pages: a device must not make us read a local file or another kind of resource.
         const bool webPage = target.scheme() == QLatin1String("http") || target.scheme() == QLatin1String("https");
-        if (redirects >= kMaxRedirects || !target.isValid() || !webPage) {
+        if (redirects >= kMaxRedirects || location.isEmpty() || !location.isValid() || !target.isValid()
+            || !webPage) {
             qDebug() << ip << "Security settings redirected too often or nowhere:" << target.toString();
             bus->_slot_up_security_status(ip, SECURITY_DISABLED, answered);
             return;
