@@ -49,9 +49,8 @@ QString currentDirectory()
     return QDir::fromNativeSeparators(QDir::currentPath());
 }
 
-// Each timing within its range, and the lost timeout longer than the ping
-// interval: a shorter one marks every healthy device lost between two pings.
-// The longest ping interval lies well inside the lost timeout's range.
+// Each timing within its range, and the lost timeout long enough for the ping
+// interval. Twice the longest ping interval lies inside the lost timeout's range.
 CONFIG_SETTINGS withSoundTimings(CONFIG_SETTINGS config)
 {
     for (const TimingField &range : timingFields) {
@@ -62,11 +61,11 @@ CONFIG_SETTINGS withSoundTimings(CONFIG_SETTINGS config)
             value = bounded;
         }
     }
-    const int leastLostTimeout = config.pingInterval + 1;
-    if (config.timeoutToLost < leastLostTimeout) {
+    const int least = leastLostTimeout(config.pingInterval);
+    if (config.timeoutToLost < least) {
         qWarning() << "Settings value timeout_to_lost of" << config.timeoutToLost
-                   << "is not longer than ping_interval, raised to" << leastLostTimeout;
-        config.timeoutToLost = leastLostTimeout;
+                   << "is shorter than twice ping_interval, raised to" << least;
+        config.timeoutToLost = least;
     }
     return config;
 }
@@ -102,6 +101,11 @@ TimingRange timingRange(int CONFIG_SETTINGS::*field)
             return {timing.minimum, timing.maximum};
     }
     return {0, 0};
+}
+
+int leastLostTimeout(int pingInterval)
+{
+    return 2 * pingInterval;
 }
 
 bool readShowSplash()

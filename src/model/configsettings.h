@@ -47,6 +47,11 @@ struct TimingRange
 
 TimingRange timingRange(int CONFIG_SETTINGS::*field);
 
+// The shortest lost timeout a ping interval allows: an answer is due a whole
+// interval after the last one, and the maintenance pass and the timers come on
+// top, so a device is called lost only once it has missed an answer.
+int leastLostTimeout(int pingInterval);
+
 // Whether the welcome window opens at start-up: kept in the same store, apart
 // from the profiles, and written at once by the windows that offer it.
 bool readShowSplash();

@@ -48,7 +48,7 @@ CONFIG_SETTINGS plantProfile(const QString &name, int pingInterval)
     config.toolsPath = "/opt/tools/" + name;
     config.useDefaultBrowser = false;
     config.browserPath = "/usr/bin/browser";
-    config.timeoutToLost = 4000;
+    config.timeoutToLost = 6000;
     config.lostIndicatorPeriod = 60;
     config.newIndicatorPeriod = 10;
     config.pingInterval = pingInterval;
@@ -466,9 +466,10 @@ void TestConfigSettings::timingValuesLimitedOnLoad_data()
     QTest::newRow("ping of 0") << "ping_interval" << "0" << 10 << true;
     QTest::newRow("ping not a number") << "ping_interval" << "fast" << 1500 << true;
     QTest::newRow("ping too slow") << "ping_interval" << "600000" << 10000 << true;
-    // Not longer than the ping interval (1500 by default): raised above it.
-    QTest::newRow("lost timeout negative") << "timeout_to_lost" << "-5" << 1501 << true;
-    QTest::newRow("lost timeout equal to the ping interval") << "timeout_to_lost" << "1500" << 1501 << true;
+    // Shorter than twice the ping interval (1500 by default): raised to it.
+    QTest::newRow("lost timeout negative") << "timeout_to_lost" << "-5" << 3000 << true;
+    QTest::newRow("lost timeout just over the ping interval") << "timeout_to_lost" << "1501" << 3000 << true;
+    QTest::newRow("lost timeout twice the ping interval") << "timeout_to_lost" << "3000" << 3000 << false;
     QTest::newRow("lost timeout at maximum") << "timeout_to_lost" << "30000" << 30000 << false;
     QTest::newRow("lost timeout too long") << "timeout_to_lost" << "30001" << 30000 << true;
     QTest::newRow("offline period would overflow in ms") << "lost_indicator_period" << "2147484" << 300 << true;

@@ -252,10 +252,10 @@ bool SystemSettingsWidget::refuseProfile(const CONFIG_SETTINGS &profile)
     } else if (!QDir(profile.workingPath).exists()) {
         title = tr("Invalid Working Directory");
         text = tr("  Please select a valid path to your working directory. ");
-    } else if (profile.timeoutToLost <= profile.pingInterval) {
+    } else if (profile.timeoutToLost < leastLostTimeout(profile.pingInterval)) {
         title = tr("Invalid Connection Lost Timeout");
-        text = tr("  Please set a Connection Lost Timeout longer than the Ping Interval. \n A shorter one marks "
-                  "every device as lost between two pings. ");
+        text = tr("  Please set a Connection Lost Timeout of at least twice the Ping Interval. \n A shorter one "
+                  "marks devices as lost while they still answer every ping. ");
     } else {
         return false;
     }

@@ -252,7 +252,7 @@ void tst_SystemSettingsWidget::createdProfileSavesAndReadsBackAfterRestart()
     QCOMPARE(child<QLineEdit>("workDirText")->text(), dir("work"));
     QCOMPARE(child<QLineEdit>("toolPathText")->text(), dir("tools"));
     QCOMPARE(child<QLineEdit>("browserPathText")->text(), browser);
-    child<QSpinBox>("lostTimeSpinbox")->setValue(1200);
+    child<QSpinBox>("lostTimeSpinbox")->setValue(1700);
     child<QSpinBox>("offlineTimeSpinbox")->setValue(45);
     child<QSpinBox>("newTimeSpinbox")->setValue(12);
     child<QSpinBox>("pingIntervalSpinBox")->setValue(800);
@@ -276,7 +276,7 @@ void tst_SystemSettingsWidget::createdProfileSavesAndReadsBackAfterRestart()
     QCOMPARE(read.toolsPath, dir("tools"));
     QVERIFY(!read.useDefaultBrowser);
     QCOMPARE(read.browserPath, browser);
-    QCOMPARE(read.timeoutToLost, 1200);
+    QCOMPARE(read.timeoutToLost, 1700);
     QCOMPARE(read.lostIndicatorPeriod, 45);
     QCOMPARE(read.newIndicatorPeriod, 12);
     QCOMPARE(read.pingInterval, 800);
@@ -355,11 +355,11 @@ void tst_SystemSettingsWidget::saveRefusesBadPathsAndTimings()
     trySave("Invalid Working Directory");
     // An empty working directory is the current one.
     child<QLineEdit>("workDirText")->setText(QString());
-    // Lost between any two pings: every device would flap.
-    child<QSpinBox>("lostTimeSpinbox")->setValue(2000);
+    // Lost before a missed answer: every device would flap.
+    child<QSpinBox>("lostTimeSpinbox")->setValue(3999);
     child<QSpinBox>("pingIntervalSpinBox")->setValue(2000);
     trySave("Invalid Connection Lost Timeout");
-    child<QSpinBox>("lostTimeSpinbox")->setValue(2001);
+    child<QSpinBox>("lostTimeSpinbox")->setValue(4000);
     trySave(QString());
     QCOMPARE(storedValue("Plant", "browser_path"), QVariant(QString()));
     QCOMPARE(storedValue("Plant", "working_path"), QVariant(QString()));
