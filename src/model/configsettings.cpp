@@ -231,10 +231,20 @@ bool ConfigSettings::removeProfile(const QString &name)
 void ConfigSettings::writeStoredProfiles(QSettings &store) const
 {
     for (int k = 1; k < profiles.size(); ++k)
-        writeProfile(store, profiles.at(k), k - 1);
+        writeProfileTo(store, profiles.at(k), k - 1);
 }
 
-void ConfigSettings::writeProfile(QSettings &store, const CONFIG_SETTINGS &config, int storedIndex) const
+void ConfigSettings::writeProfile(const CONFIG_SETTINGS &config, int storedIndex)
+{
+    // Past the end the stored size would not count it, and the next start would not read it.
+    if (storedIndex < 0 || storedIndex >= profiles.size() - 1) {
+        qWarning() << "Settings profile" << config.profileName << "not written: no stored place" << storedIndex;
+        return;
+    }
+    writeStore([&](QSettings &store) { writeProfileTo(store, config, storedIndex); });
+}
+
+void ConfigSettings::writeProfileTo(QSettings &store, const CONFIG_SETTINGS &config, int storedIndex) const
 {
     store.beginWriteArray(profilesArray, int(profiles.size()) - 1);
     store.setArrayIndex(storedIndex);

@@ -82,6 +82,9 @@ public:
     // is emitted too); the change holds in memory for this run.
     bool saveProfile(const CONFIG_SETTINGS &config);
     bool removeProfile(const QString &name);
+    // Writes one profile at its place in the stored array, as the store's size
+    // is now; a failed write is reported as the others are.
+    void writeProfile(const CONFIG_SETTINGS &config, int storedIndex);
 
 signals:
     void config_settings_changed(const CONFIG_SETTINGS &config);
@@ -93,7 +96,7 @@ private:
     CONFIG_SETTINGS readStoredProfile(const QSettings &store) const;
     static int readTiming(const QSettings &store, const QString &key, int fallback, int minimum, int maximum);
     void writeStoredProfiles(QSettings &store) const;
-    void writeProfile(QSettings &store, const CONFIG_SETTINGS &config, int storedIndex) const;
+    void writeProfileTo(QSettings &store, const CONFIG_SETTINGS &config, int storedIndex) const;
     bool writeStore(const std::function<void(QSettings &)> &write);
     int indexOfStored(const QString &name) const;
     void makeActive(int index);

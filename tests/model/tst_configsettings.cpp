@@ -314,6 +314,13 @@ void TestConfigSettings::saveReplacesOrAppends()
     QCOMPARE(settings.profileNames(), (QStringList{"Default", "Plant A", "Plant B", "Default"}));
     QCOMPARE(settings.profile("Default").pingInterval, 1500);
     QCOMPARE(storedNames(), (QStringList{"Plant A", "Plant B", "Default"}));
+
+    // One element written at its place; none past the stored ones.
+    settings.writeProfile(plantProfile("Plant C", 2400), 1);
+    MessageLog log;
+    settings.writeProfile(plantProfile("Plant D", 2500), 3);
+    QVERIFY(log.contains("Plant D"));
+    QCOMPARE(storedNames(), (QStringList{"Plant A", "Plant C", "Default"}));
 }
 
 void TestConfigSettings::saveLeavesActiveIndex()
