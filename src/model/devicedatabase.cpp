@@ -194,6 +194,8 @@ void DeviceDatabase::arrive(ArdentixDevice *device, Arrival arrival)
     if (changed != 0) {
         if (placeholderShares)
             adoptPlaceholder(*device);
+        if (arrival == Heard)
+            comeBackInStartWindow(device->macAddress);
         return;
     }
 
@@ -211,7 +213,7 @@ void DeviceDatabase::arrive(ArdentixDevice *device, Arrival arrival)
     } else {
         const qint64 seenAt = now();
         device->discoveryTime = quint64(seenAt);
-        if (seenAt <= m_createdAtMs + startWindowMs)
+        if (inStartWindow(seenAt))
             device->discoveryState = DISCOVERY_ONLINE;
         else if (!device->userDevice)
             device->discoveryState = DISCOVERY_NEW;
@@ -519,6 +521,32 @@ void DeviceDatabase::adoptPlaceholder(const ArdentixDevice &device)
         reportFileWriteFailure(tr("User device %1 not saved to the device file").arg(adopted.macAddress));
     else if (!m_file.removeByMac(key, &removed))
         reportFileWriteFailure(tr("Device %1 not removed from the device file").arg(key));
+}
+
+bool DeviceDatabase::inStartWindow(qint64 time) const
+{
+    return time <= m_createdAtMs + startWindowMs;
+}
+
+// A remembered device that answers in the first seconds is shown as the devices
+// first heard then are: online at once, not new for the new period.
+void DeviceDatabase::comeBackInStartWindow(const QString &mac)
+{
+    const qint64 heardAt = now();
+    if (!inStartWindow(heardAt))
+        return;
+    ReadResult read = DeviceNotFound;
+    ArdentixDevice device = readDeviceByMac(mac, &read);
+    if (read != DeviceFound || device.discoveryState != DISCOVERY_OFFLINE)
+        return;
+    device.discoveryState = DISCOVERY_ONLINE;
+    device.discoveryTime = quint64(heardAt);
+    updateColumns("comeBackInStartWindow",
+                  {{QStringLiteral("discovery_state"), int(device.discoveryState)},
+                   {QStringLiteral("discovery_time"), device.discoveryTime}},
+                  {QStringLiteral("mac_address"), mac});
+    // Its web side is asked again, as for any device that comes back.
+    emit forceCheckAxguiSupport(device);
 }
 
 void DeviceDatabase::applyStep(ArdentixDevice *device, DeviceDatabaseLifeCycle::Step step,

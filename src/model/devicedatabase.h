@@ -96,6 +96,8 @@ private:
     bool isDuplicateIp(const ArdentixDevice &device, QList<ArdentixDevice> *sharing, bool *placeholderShares);
     void replacePlaceholder(const ArdentixDevice &placeholder, ArdentixDevice *device);
     void adoptPlaceholder(const ArdentixDevice &device);
+    bool inStartWindow(qint64 time) const;
+    void comeBackInStartWindow(const QString &mac);
     void applyStep(ArdentixDevice *device, DeviceDatabaseLifeCycle::Step step, quint64 now);
     void updateColumns(const char *operation, const QList<ColumnValue> &values,
                        const ColumnValue &key);

@@ -13,6 +13,7 @@
 namespace {
 
 const QString macA = QStringLiteral("00:CC:00:00:00:0A");
+const QString macB = QStringLiteral("00:CC:00:00:00:0B");
 const QString macC = QStringLiteral("00:CC:00:00:00:0C");
 
 QByteArray fileBytes()
@@ -34,6 +35,7 @@ private slots:
     void firstRunCreatesTheFileTable();
     void favouritesAndUserDevicesSurviveARestart();
     void rememberedDeviceTakesItsDisplayMacWhenItAnswers();
+    void rememberedDeviceHeardAtStartIsOnlineNotNew();
     void fileOfAnEarlierVersionOpensAndTakesWrites();
     void damagedFileLeavesTheLiveListWorking();
     void outOfRangeStatesReadAsDefinedOnes();
@@ -187,6 +189,38 @@ void TestDeviceDatabaseFile::rememberedDeviceTakesItsDisplayMacWhenItAnswers()
     QSignalSpy failed(store.get(), &DeviceDatabase::fileDatabaseWriteFailed);
     store->updateDeviceOnFileDatabase(favourite);
     QCOMPARE(failed.count(), 0);
+}
+
+void TestDeviceDatabaseFile::rememberedDeviceHeardAtStartIsOnlineNotNew()
+{
+    ArdentixDevice early = testDevice(macA, QStringLiteral("10.2.0.1"), m_clock.ms);
+    ArdentixDevice late = testDevice(macB, QStringLiteral("10.2.0.2"), m_clock.ms);
+    {
+        auto store = newStore();
+        for (const ArdentixDevice &favourite : {early, late}) {
+            store->updateDeviceOnDefaultDatabase(favourite);
+            store->deviceFavoriteChanged(favourite.macAddress, true);
+        }
+    }
+
+    const qint64 start = m_clock.ms;
+    auto store = newStore();
+    store->loadFileDatabase();
+    QSignalSpy probed(store.get(), &DeviceDatabase::forceCheckAxguiSupport);
+    m_clock.ms = start + 2000;
+    early.lastVekCommTime = quint64(m_clock.ms);
+    store->updateDeviceOnDefaultDatabase(early);
+    QCOMPARE(probed.count(), 1);
+    m_clock.ms = start + 4000;
+    store->databaseMaintenance();
+    QCOMPARE(store->readDeviceByMac(macA).discoveryState, DISCOVERY_ONLINE);
+
+    // After the first seconds it comes back as any returning device does.
+    late.lastVekCommTime = quint64(m_clock.ms);
+    store->updateDeviceOnDefaultDatabase(late);
+    store->databaseMaintenance();
+    QCOMPARE(store->readDeviceByMac(macB).discoveryState, DISCOVERY_NEW);
+    QCOMPARE(store->readDeviceByMac(macA).discoveryState, DISCOVERY_ONLINE);
 }
 
 void TestDeviceDatabaseFile::fileOfAnEarlierVersionOpensAndTakesWrites()
