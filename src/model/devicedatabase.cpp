@@ -370,6 +370,8 @@ void DeviceDatabase::updateDeviceIpConnectivity(const QString &ip, bool ipConnec
 
 void DeviceDatabase::removeDeviceFromDefaultDatabaseByIP(const QString &ip)
 {
+    if (ip == m_placeholderGoing)
+        return;
     qDebug() << "Remove device from default DB with IP: " << ip;
     if (removeFromLiveTable({QStringLiteral("ip_address"), ip}))
         m_ignoredIps.append(ip);
@@ -377,6 +379,8 @@ void DeviceDatabase::removeDeviceFromDefaultDatabaseByIP(const QString &ip)
 
 void DeviceDatabase::removeDeviceFromFileDatabaseByIP(const QString &ip)
 {
+    if (ip == m_placeholderGoing)
+        return;
     qDebug() << "Remove device from file DB with IP: " << ip;
     int removed = 0;
     if (!m_file.removeByIp(ip, &removed))
@@ -485,7 +489,7 @@ void DeviceDatabase::replacePlaceholder(const ArdentixDevice &placeholder, Arden
 {
     device->userDevice = true;
     device->favorite = placeholder.favorite;
-    emit removeDevice(placeholder.macAddress);
+    announcePlaceholderGone(placeholder.macAddress, device->ipAddress);
     removeDeviceFromDefaultDatabaseByMac(placeholder.macAddress);
 
     *device = storedOffline(*device);
@@ -506,7 +510,7 @@ void DeviceDatabase::adoptPlaceholder(const ArdentixDevice &device)
     const ArdentixDevice placeholder = readDeviceByMac(key, &placeholderRead);
     if (placeholderRead != DeviceFound)
         return;
-    emit removeDevice(key);
+    announcePlaceholderGone(key, device.ipAddress);
     removeDeviceFromDefaultDatabaseByMac(key);
     updateColumns("adoptPlaceholder",
                   {{QStringLiteral("user_device"), true}, {QStringLiteral("favorite"), placeholder.favorite}},
@@ -521,6 +525,16 @@ void DeviceDatabase::adoptPlaceholder(const ArdentixDevice &device)
         reportFileWriteFailure(tr("User device %1 not saved to the device file").arg(adopted.macAddress));
     else if (!m_file.removeByMac(key, &removed))
         reportFileWriteFailure(tr("Device %1 not removed from the device file").arg(key));
+}
+
+// The window drops the entry's row and, as for any user device's row, asks for
+// the removal of its address. The store removes the entry by its key itself; by
+// address it would also take the device that answered there, and ignore it.
+void DeviceDatabase::announcePlaceholderGone(const QString &key, const QHostAddress &address)
+{
+    m_placeholderGoing = address.toString();
+    emit removeDevice(key);
+    m_placeholderGoing.clear();
 }
 
 bool DeviceDatabase::inStartWindow(qint64 time) const

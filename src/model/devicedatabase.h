@@ -96,6 +96,7 @@ private:
     bool isDuplicateIp(const ArdentixDevice &device, QList<ArdentixDevice> *sharing, bool *placeholderShares);
     void replacePlaceholder(const ArdentixDevice &placeholder, ArdentixDevice *device);
     void adoptPlaceholder(const ArdentixDevice &device);
+    void announcePlaceholderGone(const QString &key, const QHostAddress &address);
     bool inStartWindow(qint64 time) const;
     void comeBackInStartWindow(const QString &mac);
     void applyStep(ArdentixDevice *device, DeviceDatabaseLifeCycle::Step step, quint64 now);
@@ -119,6 +120,7 @@ private:
     QTimer *m_maintenanceTimer;
     qint64 m_createdAtMs;
     QStringList m_ignoredIps;
+    QString m_placeholderGoing;   // the address whose entry removeDevice is announcing
     bool m_removalsSuspended;
 };
 

@@ -211,8 +211,8 @@ int AXTMainWindow::insertPosition(quint32 number) const
     return rows;
 }
 
-// What the row keeps of the device besides its cells; the details flag and the
-// user-device flag are written only where the row is made.
+// What the row keeps of the device besides its cells; the details flag is
+// written only where the row is made, the user-device flag also where it changes.
 void AXTMainWindow::writeDeviceRoles(QStandardItem *keyItem, const ArdentixDevice &device)
 {
     keyItem->setData(device.devicePlatform, PlatformRole);
@@ -240,6 +240,11 @@ void AXTMainWindow::updateDeviceRow(const ArdentixDevice &device, DeviceRowIndex
         qDebug("error setting item data");
         return;
     }
+
+    // A listed device becomes the user's when it answers from an address the user
+    // added: its remove button must then remove it from the store as well.
+    if (keyItem->data(UserDeviceRole).toBool() != device.userDevice)
+        keyItem->setData(device.userDevice, UserDeviceRole);
 
     const DeferredRowWidgets::Badge badge = badgeOf(device, false);
     if (const DeferredRowWidgets::Row *pending = deferredWidgets.refresh(device.macAddress, device, badge)) {

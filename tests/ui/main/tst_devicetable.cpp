@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QtTest>
@@ -40,6 +42,7 @@ private slots:
     void quietDevicesGoLostThenOffline();
     void addedByAddressThenDiscoveredThenRemoved();
     void sharedAddressIsShownOnBothRows();
+    void adoptedDeviceIsRemovedAsAUserDevice();
     void lostTimeoutJustOverThePingIntervalKeepsGatewaysOnline();
 
 private:
@@ -270,6 +273,48 @@ void tst_DeviceTable::sharedAddressIsShownOnBothRows()
         QVERIFY(!cell(key, 12)->findChild<QWidget *>("connectButton")->isEnabled());
         QCOMPARE(cell(key, 11)->toolTip(), QString("Limited Connectivity"));
     }
+}
+
+void tst_DeviceTable::adoptedDeviceIsRemovedAsAUserDevice()
+{
+    // A favourite remembered from an earlier run, listed offline until it answers.
+    const QString mac = "02:A0:00:00:00:51";
+    {
+        ArdentixDevice favourite = onlineDevice("10.77.0.150", mac);
+        favourite.favorite = true;
+        DeviceDatabase earlierRun;
+        earlierRun.updateDeviceOnFileDatabase(favourite);
+    }
+    startToolbox();
+    QCOMPARE(keys(), QStringList({mac}));
+
+    // The user adds its address; then the device answers from it and takes the entry.
+    whenModalUp([](QWidget *widget) {
+        auto *dialog = qobject_cast<QInputDialog *>(widget);
+        dialog->setTextValue("10.77.0.150");
+        dialog->accept();
+    });
+    QMetaObject::invokeMethod(window(), "onDeviceTableViewHeaderClicked", Q_ARG(int, 2));
+    QTRY_COMPARE(keys(), QStringList({mac, "Pending (10.77.0.150)"}));
+    QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-mac", mac, "--base-ip", "10.77.0.150"}));
+    QTRY_COMPARE_WITH_TIMEOUT(keys(), QStringList({mac}), kSlowly);
+    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<UserDeviceButton *>(cell(mac, 8)), kSlowly);
+
+    // Its remove button removes it from the list, the store and the device file.
+    QVERIFY(pressRemoveAndConfirm(mac));
+    QCOMPARE(keys(), QStringList());
+    DeviceDatabase::ReadResult read = DeviceDatabase::ReadFailed;
+    store()->readDeviceByMac(mac, &read);
+    QCOMPARE(read, DeviceDatabase::DeviceNotFound);
+    {
+        QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "device-file");
+        file.setDatabaseName(m_bed->sandbox().filePath("axdevices.db"));
+        QVERIFY(file.open());
+        QSqlQuery stored("SELECT count(*) FROM devices", file);
+        QVERIFY(stored.next());
+        QCOMPARE(stored.value(0).toInt(), 0);
+    }
+    QSqlDatabase::removeDatabase("device-file");
 }
 
 // A lost timeout stored 1 ms over the ping interval is read as twice it: a
