@@ -395,10 +395,14 @@ void AxFileAccess::finishDownload(int returnCode, bool crashed)
 // when the fetch was cut off.
 bool AxFileAccess::settleFetchedFile(const QString &localPath, int returnCode, bool crashed)
 {
-    const bool curlLimit = getTool == FetchOverHttp && (returnCode == CurlTimedOut || returnCode == CurlFileTooLarge);
-    const bool cutOff = fetchCutOff || curlLimit || QFileInfo(localPath).size() > fetchLimit;
-    if (cutOff)
-        qDebug() << "File get stalled or cut off at its limit of" << fetchLimit << "bytes: " << localPath;
+    const bool overLimit = fetchCutOff || (getTool == FetchOverHttp && returnCode == CurlFileTooLarge)
+        || QFileInfo(localPath).size() > fetchLimit;
+    const bool stalled = !overLimit && getTool == FetchOverHttp && returnCode == CurlTimedOut;
+    const bool cutOff = overLimit || stalled;
+    if (overLimit)
+        qDebug() << "File get cut off at its limit of" << fetchLimit << "bytes: " << localPath;
+    else if (stalled)
+        qDebug() << "File get stalled: " << localPath;
     const bool partial = cutOff || (getTool == FetchOverHttp && (crashed || returnCode != 0));
     if (!partial)
         fetchRoom -= QFileInfo(localPath).size();

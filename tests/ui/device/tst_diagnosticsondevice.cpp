@@ -225,7 +225,7 @@ void tst_DiagnosticsOnDevice::runThatCollectsNothingSaysSo()
 
     QCOMPARE(rig->boxes.seen, QStringList({"Diagnostic Test Complete|Diagnostic test completed but nothing was "
                                            "collected: the capture tool wrote no files and the device listed "
-                                           "none for this test."}));
+                                           "no files for this test."}));
     QCOMPARE(rig->runFolders(), QStringList());
     QVERIFY(!child<QPushButton>("openFolderButton")->isEnabled());
     QCOMPARE(child<QPushButton>("startDebugButton")->text(), QStringLiteral("Start Diagnostic"));

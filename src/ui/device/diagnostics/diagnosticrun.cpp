@@ -457,7 +457,7 @@ void DiagnosticRun::file_get_complete(bool)
     if (runFolderIsEmpty()) {
         runActive = false;
         removeEmptyRunFolder();
-        emit collectedNothing(fetchFileList.isEmpty() ? QStringLiteral("the device listed none for this test")
+        emit collectedNothing(fetchFileList.isEmpty() ? QStringLiteral("the device listed no files for this test")
                                                       : QStringLiteral("none of the device's files arrived"));
         return;
     }
