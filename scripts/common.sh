@@ -37,6 +37,50 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# "ip netns exec" binds a namespace's own hosts file over /etc/hosts, which
+# minimal systems and many containers do not have: the end-to-end tests that
+# name hosts need the standard one there.
+ensure_hosts_file() {
+    [ -e /etc/hosts ] && return 0
+    local content=$'127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n'
+    echo "No /etc/hosts: writing the standard localhost entries"
+    if [ "$(id -u)" -eq 0 ]; then
+        printf '%s' "$content" >/etc/hosts
+    elif command -v sudo >/dev/null 2>&1; then
+        printf '%s' "$content" | sudo tee /etc/hosts >/dev/null
+    else
+        echo "Cannot write /etc/hosts without root: the tests that name hosts will fail." >&2
+    fi
+}
+
+# Reads a build's output and shows how far it is, on one line at a terminal.
+show_build_progress() {
+    local line last=""
+    while IFS= read -r line; do
+        [[ $line =~ ^\[\ *([0-9]+)%\] ]] || continue
+        [ "${BASH_REMATCH[1]}" = "$last" ] && continue
+        last=${BASH_REMATCH[1]}
+        if [ -t 1 ]; then printf '\rBuilding: %3s%%' "$last"; else echo "Building: $last%"; fi
+    done
+    if [ -t 1 ] && [ -n "$last" ]; then printf '\n'; fi
+}
+
+# One line on the test functions that QtTest skipped in the last ctest run, and why.
+report_skips() {
+    local log="$build_dir/Testing/Temporary/LastTest.log"
+    [ -f "$log" ] || return 0
+    local reasons
+    reasons=$(sed -n -E 's/^SKIP   : [^ ]+ (.*)$/\1/p' "$log" | sort | uniq -c | sort -rn \
+              | sed -E 's/^ *([0-9]+) (.*)$/\2 (\1)/' | paste -sd ';' - | sed 's/;/; /g')
+    local count
+    count=$(grep -c '^SKIP   : ' "$log" || true)
+    if [ "$count" -eq 0 ]; then
+        echo "Skipped test functions: none"
+    else
+        echo "Skipped test functions: $count: $reasons"
+    fi
+}
+
 build_project() {
     if [ ! -f "$build_dir/CMakeCache.txt" ]; then
         cmake -S "$repo_root" -B "$build_dir" || return 1

@@ -74,6 +74,13 @@ bool GatewayTestBed::ip(NetnsPair::Side side, const QStringList &arguments, QStr
 
 bool GatewayTestBed::writeHosts(NetnsPair::Side side, const QString &lines, QString *error)
 {
+    // ip netns exec binds this file over /etc/hosts, and fails where there is none.
+    if (!QFile::exists(QStringLiteral("/etc/hosts"))) {
+        if (error)
+            *error = QStringLiteral("no /etc/hosts for ip netns exec to bind the side's hosts file over "
+                                    "(scripts/test writes the standard one)");
+        return false;
+    }
     const QString dir = QStringLiteral("/etc/netns/") + m_pair.namespaceName(side);
     if (!m_hostsDirs.contains(dir))
         m_hostsDirs << dir;
