@@ -12,7 +12,7 @@
 #include <QTimer>
 
 // The settings window in advanced mode with timings it refuses to save, and the
-// box that says why: devices lost between two pings.
+// box that says why: devices lost while they still answer every ping.
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -26,8 +26,8 @@ int main(int argc, char *argv[])
     settings.saveProfile(plant);
     settings.activateProfile(plant.profileName);
     auto *window = new SystemSettingsWidget(nullptr, &settings, RUN_MODE_ADVANCED);
-    window->findChild<QSpinBox *>(QStringLiteral("lostTimeSpinbox"))->setValue(2000);
-    window->findChild<QSpinBox *>(QStringLiteral("pingIntervalSpinBox"))->setValue(9999);
+    window->findChild<QSpinBox *>(QStringLiteral("lostTimeSpinbox"))->setValue(3000);
+    window->findChild<QSpinBox *>(QStringLiteral("pingIntervalSpinBox"))->setValue(2000);
     bool saved = saveShot(window, folder, QStringLiteral("settings-short-lost-timeout.png"));
 
     QTimer poll;
