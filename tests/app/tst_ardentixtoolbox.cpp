@@ -10,11 +10,13 @@
 #include "ui/tool/helpwidget.h"
 #include "ui/tool/systemsettingswidget.h"
 
+#include "steadycount.h"
 #include "toolboxtestbed.h"
 #include "toplevelwidgets.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -244,30 +246,32 @@ void tst_ArdentixToolbox::forcedPingPingsOnlyAfterF5()
     QTest::qWait(700);
     QCOMPARE(pingsSeen(), 0);
     QTest::keyClick(window, Qt::Key_F5);
-    QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= 3, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= 3, 15000);
 
-    // A profile change ends the refresh window at once.
+    // A profile change ends the refresh window, which would ping for 30 s:
+    // the pings on their way arrive, then none follows.
     QTest::mouseClick(window->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
     SystemSettingsWidget *settings = topLevelWidgetOf<SystemSettingsWidget>();
     QVERIFY(settings);
     QTest::keyClick(settings->findChild<QComboBox *>("configListComboBox"), Qt::Key_Up);
-    QTest::qWait(300);
-    const int afterChange = pingsSeen();
-    QTest::qWait(700);
-    QCOMPARE(pingsSeen(), afterChange);
+    QVERIFY(becomesSteady([this] { return pingsSeen(); }, 700, 10000));
 }
 
 void tst_ArdentixToolbox::profileChangeReappliesThePingAndTimeouts()
 {
     m_bed->storeProfile("Quick", {{"ping_interval", 200}, {"timeout_to_lost", 1000}});
     QVERIFY(m_bed->startEmulator({"--devices", "1", "--base-ip", "10.77.0.100"}));
+    QElapsedTimer running;
+    running.start();
     m_bed->start(RUN_MODE(0));
     QVERIFY(mainWindow());
 
-    // The built-in profile pings every 1500 ms: one at once, then a pause.
-    QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= 1, 5000);
+    // The built-in profile pings every 1500 ms: one at once, then a pause. A
+    // late first ping may bring the next along; never more than the time allows
+    // (a timer may fire 5% early).
+    QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= 1, 15000);
     QTest::qWait(600);
-    QCOMPARE(pingsSeen(), 1);
+    QVERIFY2(pingsSeen() <= 1 + running.elapsed() / 1425, qPrintable(QString::number(pingsSeen())));
 
     // Choosing the quick profile in the settings window re-applies the timers.
     QTest::mouseClick(mainWindow()->findChild<QPushButton *>("setupButton"), Qt::LeftButton);
@@ -276,13 +280,14 @@ void tst_ArdentixToolbox::profileChangeReappliesThePingAndTimeouts()
     auto *profiles = settings->findChild<QComboBox *>("configListComboBox");
     QTest::keyClick(profiles, Qt::Key_Down);
     QCOMPARE(profiles->currentText(), QStringLiteral("Quick"));
+    // Ten pings take 1800 ms every 200 ms, and more than 12 s every 1500 ms.
     const int before = pingsSeen();
-    QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= before + 4, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(pingsSeen() >= before + 10, 8000);
 
     // A device that goes quiet is lost after the profile's 1000 ms, not the built-in 6000 ms.
     QSignalSpy lost(store(), SIGNAL(deviceLost(ArdentixDevice)));
     m_bed->emulator().stop();
-    QTRY_VERIFY_WITH_TIMEOUT(lost.size() >= 1, 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(lost.size() >= 1, 5000);
 }
 
 void tst_ArdentixToolbox::uncreatableWorkingDirectoryIsShown()
