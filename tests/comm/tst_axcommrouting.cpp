@@ -81,7 +81,7 @@ QList<ArdentixDevice> TestAxCommRouting::discoverGateways(int count, const QStri
     QTest::qWait(100); // the capture thread is reading
     comm->vekPing();
     QMap<QString, ArdentixDevice> byMac;
-    QDeadlineTimer deadline(5000);
+    QDeadlineTimer deadline(20000);
     while (byMac.size() < count && !deadline.hasExpired()) {
         found.wait(200);
         for (const QList<QVariant> &arguments : std::as_const(found)) {
@@ -273,7 +273,8 @@ void TestAxCommRouting::vekFileRequestWithTooFewNamesFailsEveryFile()
 
     QSignalSpy complete(&bed->root, &AxSignalObject::_signal_up_file_send_complete);
     comm->sendFileRequest({local.at(0), local.at(0)}, {"a.cfg"}, found);
-    QTest::qWait(1000);
+    QTRY_COMPARE(finalReports(complete), QStringList({"a.cfg=1", "a.cfg=1"}));
+    QTest::qWait(500);
     QCOMPARE(finalReports(complete), QStringList({"a.cfg=1", "a.cfg=1"}));
     QCOMPARE(countLines("^FILE "), 0);
 }
