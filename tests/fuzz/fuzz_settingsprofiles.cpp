@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (settings.profileNames().size() > 2 + int(size / 2))
             __builtin_trap();
         const CONFIG_SETTINGS active = settings.activeProfile();
-        if (active.pingInterval < 10 || active.pingInterval > 10000 || active.timeoutToLost <= active.pingInterval)
+        if (active.pingInterval < 10 || active.pingInterval > 10000
+            || active.timeoutToLost < leastLostTimeout(active.pingInterval))
             __builtin_trap();
     }
     QDir(storePath).removeRecursively();
