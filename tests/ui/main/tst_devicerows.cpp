@@ -622,8 +622,8 @@ void tst_DeviceRows::refreshKeepsUserChoices()
     m_window->AddDeviceToList(device);
     QCOMPARE(widgetAt<UserDeviceButton>(0, 8), remove);
     QVERIFY(remove->isChecked());
-    // It keeps the flag it was made with for removal.
-    QCOMPARE(model()->item(0, 0)->data(AXTMainWindow::UserDeviceRole), QVariant(false));
+    // Its removal is a user device's: the store is told.
+    QCOMPARE(model()->item(0, 0)->data(AXTMainWindow::UserDeviceRole), QVariant(true));
 
     device.userDevice = false;
     m_window->AddDeviceToList(device);
