@@ -111,7 +111,8 @@ void TestAxFileTransferTools::refusedUploadsAreReportedFailed()
     QVERIFY(batch.wait(10000));
     QCOMPARE(sendReports(reports), QStringList({"small.bin=" + AuthRequired, "large.bin=" + AuthRequired,
                                                 "small.bin=" + AuthRequired}));
-    QCOMPARE(emulator().countLines(QRegularExpression("^HTTP .* /ardentix.cgi auth=(refused|none) ")), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(emulator().countLines(QRegularExpression("^HTTP .* /ardentix.cgi auth=(refused|none) ")),
+                              2, 10000);
 
     // No room on the gateway: the first file is refused, the batch stops there
     // and the file behind it ends unsent.

@@ -55,7 +55,7 @@ private:
     ArdentixDevice target() const;
     QByteArray rpcBody(int index) const;
     QByteArray rpcMethods() const;
-    bool waitForRequests(int count, int timeoutMs = 3000);
+    bool waitForRequests(int count, int timeoutMs = 15000);
 
     TestSandbox sandbox;
     QHostAddress address;
@@ -307,14 +307,19 @@ void TestJsonComm::systemStatusProbe()
                 seen << QStringLiteral("axgui %1%2").arg(on ? "true" : "false", answered ? "" : " unanswered");
             });
 
+    const auto followUpPaths = [this] {
+        QByteArrayList paths;
+        for (int i = 1; i < device.received.size(); ++i)
+            paths << device.received.at(i).path;
+        return paths.join('|');
+    };
     client->CheckAxguiSupport(target());
-    QVERIFY(waitForRequests(1));
+    QTRY_COMPARE_WITH_TIMEOUT(seen.join('|'), reports, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(followUpPaths(), followUps, 15000);
+    // And nothing more.
     QTest::qWait(400);
     QCOMPARE(seen.join('|'), reports);
-    QByteArrayList paths;
-    for (int i = 1; i < device.received.size(); ++i)
-        paths << device.received.at(i).path;
-    QCOMPARE(paths.join('|'), followUps);
+    QCOMPARE(followUpPaths(), followUps);
 }
 
 void TestJsonComm::secureGatewayDeviceIsAskedForItsSecurity()
@@ -408,7 +413,7 @@ void TestJsonComm::securityConfiguration()
     ArdentixDevice secure = target();
     secure.secureGwSupport = true;
     client->ReadSystemStatus(secure);
-    QTRY_VERIFY(!seen.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(seen.join('|'), reports, 15000);
     QTest::qWait(300);
     QCOMPARE(seen.join('|'), reports);
 }
@@ -501,6 +506,7 @@ void TestJsonComm::authenticationStatus()
         record.setCredentials(username, QStringLiteral("pw"));
     QVERIFY(client->ReadAuthStatus(record));
     QVERIFY(waitForRequests(1));
+    QTRY_COMPARE_WITH_TIMEOUT(seen.join('|'), reports, 15000);
     QTest::qWait(300);
     QCOMPARE(seen.join('|'), reports);
     QCOMPARE(rpcMethods(), QByteArray("Read Auth Status"));
@@ -546,6 +552,7 @@ void TestJsonComm::deviceClock()
     QSignalSpy time(root, &AxSignalObject::_signal_up_system_time);
     QCOMPARE(client->readSystemTime(target()), 2u);
     QVERIFY(waitForRequests(1));
+    QTRY_COMPARE_WITH_TIMEOUT(time.count(), reported ? 1 : 0, 15000);
     QTest::qWait(300);
     QCOMPARE(time.count(), reported ? 1 : 0);
     if (reported) {
@@ -615,7 +622,7 @@ void TestJsonComm::ipUpdateRestartsOnlyAfterSuccess()
 
     device.setAnswer("/json-rpc.jsn", {status, body, {}, 0});
     QVERIFY(client->UpdateIpSettings(target(), QStringLiteral("10.0.0.9"), QString(), true));
-    QVERIFY(waitForRequests(1));
+    QTRY_COMPARE_WITH_TIMEOUT(rpcMethods(), methods, 15000);
     QTest::qWait(500);
     QCOMPARE(rpcMethods(), methods);
 }
@@ -681,7 +688,7 @@ void TestJsonComm::timeOutsAreReportedAsFailures()
     client->ReadSystemStatus(secure);
     QElapsedTimer clock;
     clock.start();
-    QTRY_COMPARE_WITH_TIMEOUT(callback.count(), 2, 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(callback.count(), 2, 15000);
     QVERIFY(clock.elapsed() >= 1400);
     QCOMPARE(security.count(), 1);
     QCOMPARE(security.at(0).at(1).value<SECURITY_STATUS>(), SECURITY_DISABLED);
@@ -691,7 +698,7 @@ void TestJsonComm::timeOutsAreReportedAsFailures()
     // Neither does the clock.
     device.setAnswer("/json-rpc.jsn", {200, kSuccess, {}, -1});
     const quint32 timeRequest = client->readSystemTime(target());
-    QTRY_COMPARE_WITH_TIMEOUT(callback.count(), 3, 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(callback.count(), 3, 15000);
     QCOMPARE(callback.at(2).at(0).toUInt(), timeRequest);
     for (const QList<QVariant> &arguments : std::as_const(callback)) {
         QCOMPARE(arguments.at(1).toBool(), false);
@@ -704,7 +711,7 @@ void TestJsonComm::timeOutsAreReportedAsFailures()
     QSignalSpy received(root, &AxSignalObject::_signal_up_file_received);
     device.setAnswer("/conf/ax_tcp.ini", {200, "N1_IP = 1.2.3.4", {}, -1});
     client->RequestGeneralFile("conf/ax_tcp.ini", target());
-    QTRY_COMPARE_WITH_TIMEOUT(callback.count(), 4, 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(callback.count(), 4, 15000);
     QTest::qWait(300);
     QCOMPARE(received.count(), 1);
     QCOMPARE(received.at(0).at(0).toString(), QStringLiteral("ax_tcp.ini"));
