@@ -65,20 +65,63 @@ show_build_progress() {
     if [ -t 1 ] && [ -n "$last" ]; then printf '\n'; fi
 }
 
-# One line on the test functions that QtTest skipped in the last ctest run, and why.
+# One line on what QtTest skipped in the last ctest run: the test cases (data
+# rows count one each), the functions they belong to, and each reason once.
 report_skips() {
     local log="$build_dir/Testing/Temporary/LastTest.log"
     [ -f "$log" ] || return 0
-    local reasons
-    reasons=$(sed -n -E 's/^SKIP   : [^ ]+ (.*)$/\1/p' "$log" | sort | uniq -c | sort -rn \
-              | sed -E 's/^ *([0-9]+) (.*)$/\2 (\1)/' | paste -sd ';' - | sed 's/;/; /g')
-    local count
-    count=$(grep -c '^SKIP   : ' "$log" || true)
-    if [ "$count" -eq 0 ]; then
-        echo "Skipped test functions: none"
-    else
-        echo "Skipped test functions: $count: $reasons"
-    fi
+    awk '
+        # "SKIP   : Class::function(row name) reason": the row name is the
+        # parenthesised part right after the function, and it may hold spaces
+        # and parentheses of its own.
+        /^SKIP   : / {
+            line = substr($0, 10)
+            open = index(line, "(")
+            if (open == 0)
+                next
+            depth = 0
+            row_end = 0
+            for (i = open; i <= length(line) && !row_end; i++) {
+                c = substr(line, i, 1)
+                if (c == "(")
+                    depth++
+                else if (c == ")" && --depth == 0)
+                    row_end = i
+            }
+            if (!row_end && (row_end = index(substr(line, open), ") ")))
+                row_end += open - 1
+            if (!row_end)
+                next
+            reason = substr(line, row_end + 2)
+            test_function = substr(line, 1, open - 1)
+            cases++
+            if (!(test_function in seen_functions)) {
+                seen_functions[test_function] = 1
+                functions++
+            }
+            if (!(reason in count))
+                reasons[++distinct] = reason
+            count[reason]++
+        }
+        END {
+            if (!cases) {
+                print "Skipped: none"
+                exit
+            }
+            # Most frequent first, then by text, so that runs read alike.
+            for (i = 1; i <= distinct; i++)
+                for (j = i + 1; j <= distinct; j++)
+                    if (count[reasons[j]] > count[reasons[i]] ||
+                        (count[reasons[j]] == count[reasons[i]] && reasons[j] < reasons[i])) {
+                        swap = reasons[i]; reasons[i] = reasons[j]; reasons[j] = swap
+                    }
+            line = sprintf("Skipped: %d test case%s in %d function%s:", cases, cases == 1 ? "" : "s",
+                           functions, functions == 1 ? "" : "s")
+            for (i = 1; i <= distinct; i++)
+                line = line (i > 1 ? ";" : "") " " reasons[i] " (" count[reasons[i]] ")"
+            print line
+        }
+    ' "$log"
 }
 
 build_project() {
