@@ -39,17 +39,25 @@ ensure_packages() {
 
 # "ip netns exec" binds a namespace's own hosts file over /etc/hosts, which
 # minimal systems and many containers do not have: the end-to-end tests that
-# name hosts need the standard one there.
+# name hosts need the standard one there. Those tests run in network namespaces,
+# which need root, so without root there is nothing to write it for.
 ensure_hosts_file() {
     [ -e /etc/hosts ] && return 0
+    [ "$(id -u)" -eq 0 ] || return 0
     local content=$'127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n'
-    echo "No /etc/hosts: writing the standard localhost entries"
-    if [ "$(id -u)" -eq 0 ]; then
-        printf '%s' "$content" >/etc/hosts
-    elif command -v sudo >/dev/null 2>&1; then
-        printf '%s' "$content" | sudo tee /etc/hosts >/dev/null
+    local staged=""
+    # Staged beside it and renamed, so that a failed write leaves no half file;
+    # readable by every user whatever the umask.
+    if {
+        staged=$(mktemp /etc/.hosts.XXXXXX) &&
+            printf '%s' "$content" >"$staged" &&
+            chmod 0644 "$staged" &&
+            mv "$staged" /etc/hosts
+    } 2>/dev/null; then
+        echo "No /etc/hosts: wrote the standard localhost entries"
     else
-        echo "Cannot write /etc/hosts without root: the tests that name hosts will fail." >&2
+        [ -z "$staged" ] || rm -f "$staged"
+        echo "No /etc/hosts and it cannot be written: the tests that name hosts will fail, each saying why." >&2
     fi
 }
 
