@@ -397,7 +397,7 @@ bool AxFileAccess::settleFetchedFile(const QString &localPath, int returnCode, b
 {
     const bool overLimit = fetchCutOff || (getTool == FetchOverHttp && returnCode == CurlFileTooLarge)
         || QFileInfo(localPath).size() > fetchLimit;
-    const bool stalled = !overLimit && getTool == FetchOverHttp && returnCode == CurlTimedOut;
+    const bool stalled = getTool == FetchOverHttp && returnCode == CurlTimedOut;
     const bool cutOff = overLimit || stalled;
     if (overLimit)
         qDebug() << "File get cut off at its limit of" << fetchLimit << "bytes: " << localPath;
